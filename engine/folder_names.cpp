@@ -1,0 +1,125 @@
+#include "engine/folder_names.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "encoding/utf8.h"
+#include "platform/platform.h"
+
+namespace boxferry {
+namespace {
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// Length of the Windows device name that `text` starts with, when that name stands alone or before a
+// dot; 0 otherwise.
+std::size_t DeviceNameLength(const std::string& text) {
+  static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
+  static constexpr std::array<std::string_view, 2> kNumbered = {"COM", "LPT"};
+  std::size_t length = 0;
+  for (std::string_view name : kPlain) {
+    if (text.size() >= 3 && EqualsNoCase(std::string_view(text).substr(0, 3), name)) length = 3;
+  }
+  for (std::string_view name : kNumbered) {
+    if (text.size() >= 4 && EqualsNoCase(std::string_view(text).substr(0, 3), name) && text[3] >= '1' &&
+        text[3] <= '9') {
+      length = 4;
+    }
+  }
+  if (length == 0) return 0;
+  return (text.size() == length || text[length] == '.') ? length : 0;
+}
+
+bool IsUnsafeForThunderbird(unsigned char c) {
+  if (c < 0x20 || c == 0x7F) return true;
+  switch (c) {
+    case '\\': case '/': case '*': case ':': case '<': case '>': case '|':
+    case '"': case '?': case ';': case '#': case '%':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Cuts UTF-8 text to at most `maxUnits` UTF-16 code units, between characters.
+void CutToUtf16Units(std::string& text, std::size_t maxUnits) {
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t cp = 0;
+    const std::size_t used = encoding::DecodeUtf8(text, pos, cp);
+    units += encoding::Utf16Units(cp);
+    if (units > maxUnits) {
+      text.resize(pos);
+      return;
+    }
+    pos += used;
+  }
+}
+
+constexpr std::size_t kMaxNameUnits = 55;
+
+}  // namespace
+
+// UTF-8 never has an ASCII byte inside a multi-byte character, so replacing bytes replaces characters.
+void SanitizeFolderName(std::string& text) {
+  for (char& c : text) {
+    switch (c) {
+      case '\\': case '/': case '*': case ':': case '<': case '>': case '|':
+        c = '_';
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void AdjustOutputName(std::string& text) {
+  if (const std::size_t device = DeviceNameLength(text)) text.insert(device, 1, '_');
+  for (char& c : text) {
+    if (IsUnsafeForThunderbird(static_cast<unsigned char>(c))) c = '_';
+  }
+  CutToUtf16Units(text, kMaxNameUnits);
+  if (text.empty()) return;
+  if (text.front() == '.') text.front() = '_';
+  if (text.back() == '.' || text.back() == '~' || text.back() == ' ') text.back() = '_';
+  static constexpr std::array<std::string_view, 4> kEndings = {".msf", ".sbd", ".snm", ".toc"};
+  for (std::string_view ending : kEndings) {
+    if (text.size() >= ending.size() &&
+        EqualsNoCase(std::string_view(text).substr(text.size() - ending.size()), ending)) {
+      text[text.size() - ending.size()] = '_';
+    }
+  }
+}
+
+int CompareNoCase(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto ca = static_cast<unsigned char>(UpperAscii(a[i]));
+    const auto cb = static_cast<unsigned char>(UpperAscii(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+  std::string path;
+  path.reserve(directory.size() + 1 + name.size());
+  path += directory;
+  path += platform::kPathSeparator;
+  path += name;
+  return path;
+}
+
+}  // namespace boxferry

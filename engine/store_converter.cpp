@@ -1,0 +1,203 @@
+#include "engine/store_converter.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/control_ids.h"
+#include "engine/folder_names.h"
+#include "engine/ini_file.h"
+#include "engine/messages.h"
+#include "engine/progress_monitor.h"
+#include "platform/platform.h"
+
+namespace boxferry {
+
+// Keeps a directory on the walk's current path for as long as the guard lives. A directory that is
+// already on the path (reached again through a link) is refused, so the walk never loops.
+class DirectoryGuard {
+ public:
+  DirectoryGuard(StoreConverter& converter, const std::string& dir)
+      : converter_(converter), entered_(converter.EnterDirectory(dir)) {}
+  ~DirectoryGuard() {
+    if (entered_) converter_.LeaveDirectory();
+  }
+  DirectoryGuard(const DirectoryGuard&) = delete;
+  DirectoryGuard& operator=(const DirectoryGuard&) = delete;
+  bool entered() const { return entered_; }
+
+ private:
+  StoreConverter& converter_;
+  bool entered_;
+};
+
+namespace {
+
+constexpr std::size_t kIniCapacity = 1024;
+const char* const kInboxDir = "Inbox.box";
+const char* const kOutboxDir = "Outbox.box";
+const char* const kInboxTitle = "郵便受け";
+const char* const kOutboxTitle = "送信箱";
+
+// Creates the empty file that stands beside a .sbd directory. False when it cannot be created new.
+bool CreateEmptyFile(const std::string& path) {
+  platform::File file = platform::File::CreateNew(path);
+  if (!file.IsOpen()) return false;
+  file.Close();
+  platform::SetOwnerReadWrite(path);
+  return true;
+}
+
+}  // namespace
+
+bool StoreConverter::EnterDirectory(const std::string& dir) {
+  platform::FileIdentity id;
+  if (!platform::GetIdentity(dir, id)) return false;
+  if (std::find(activeDirs_.begin(), activeDirs_.end(), id) != activeDirs_.end()) return false;
+  activeDirs_.push_back(id);
+  return true;
+}
+
+void StoreConverter::LeaveDirectory() { activeDirs_.pop_back(); }
+
+int StoreConverter::Convert(const std::string& inputFolder, const std::string& outputFolder) {
+  monitor->ResetCounters();
+  monitor->SetCurrent("", "", "", "");
+  int result = -1;
+  monitor->SetStatusText(kMsgConverting);
+  monitor->SetState(kRunning);
+  activeDirs_.clear();
+
+  std::vector<std::string> entries;
+  if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) || entries.empty()) {
+    monitor->ShowMessage(kMsgNoAccounts, kIconStop, 0);
+    monitor->SetState(kFailed);
+  } else {
+    DirectoryGuard inputGuard(*this, inputFolder);
+    IniFile ini;
+    for (const std::string& entry : entries) {
+      const std::string accountDir = JoinPath(inputFolder, entry);
+      if (!platform::IsDirectory(accountDir)) continue;
+      DirectoryGuard accountGuard(*this, accountDir);
+      if (!accountGuard.entered()) continue;  // a link back into the walk's own path
+
+      std::string title;
+      if (!ini.Open("Account.ini", accountDir.c_str())) {
+        monitor->SetCurrent(nullptr, nullptr, nullptr, ini.path().c_str());
+        monitor->ShowMessage(kMsgAccountIniFailed, kIconStop, 0);
+        monitor->SetState(kFailed);
+        result = -1;
+        break;
+      }
+      ini.ReadString("Property", "Title", title, nullptr, kIniCapacity);
+      SanitizeFolderName(title);
+      if (title.empty()) title = entry;
+      AdjustOutputName(title);
+
+      const std::string sbdDir = JoinPath(outputFolder, title + ".sbd");
+      if (!platform::MakeDirectory(sbdDir)) {
+        monitor->SetCurrent(title.c_str(), nullptr, nullptr, sbdDir.c_str());
+        monitor->ShowMessage(kMsgFolderCreateFailed, kIconStop, 0);
+        monitor->SetState(kFailed);
+        result = -1;
+        break;
+      }
+      const std::string filePath = JoinPath(outputFolder, title);
+      if (!CreateEmptyFile(filePath)) {
+        monitor->SetCurrent(title.c_str(), nullptr, nullptr, filePath.c_str());
+        monitor->ShowMessage(kMsgFileCreateFailed, kIconStop, 0);
+        monitor->SetState(kFailed);
+        result = -1;
+        break;
+      }
+      monitor->SetCurrent(title.c_str(), nullptr, nullptr, accountDir.c_str());
+      result = ConvertAccount(accountDir, title, sbdDir);
+      if (result != 0) break;
+      monitor->AddCounts(1, 0, 0);
+      if (monitor->IsCancelling()) {
+        result = -1;
+        break;
+      }
+    }
+  }
+
+  if (result == 0) {
+    monitor->SetCurrent("", "", "", "");
+    monitor->ShowMessage(kMsgCompleted, kIconInformation, 0);
+    monitor->SetState(kCompleted);
+  } else if (monitor->IsRunning()) {
+    monitor->ShowMessage(kMsgUnexpected, kIconStop, 0);
+    monitor->SetState(kFailed);
+  }
+  monitor->SetState(kFinish);
+  activeDirs_.clear();
+  return result;
+}
+
+int StoreConverter::ConvertAccount(const std::string& accountDir, const std::string& accountTitle,
+                                   const std::string& outputDir) {
+  return ConvertFolderTree(accountDir, accountTitle, "", outputDir);
+}
+
+int StoreConverter::ConvertFolderTree(const std::string& dir, const std::string& accountTitle,
+                                      const std::string& /*enclosingTitle*/, const std::string& outputDir) {
+  int result = 0;
+  IniFile ini;
+  std::vector<std::string> entries;
+  if (!platform::ListDirectory(dir, platform::EntryFilter::kBoxDirs, entries)) return 0;
+
+  for (const std::string& entry : entries) {
+    const std::string folderDir = JoinPath(dir, entry);
+    if (!platform::IsDirectory(folderDir)) continue;
+
+    std::string title;
+    std::string type;
+    if (ini.Open("Entry.ini", folderDir.c_str())) {
+      ini.ReadString("Property", "Title", title, nullptr, kIniCapacity);
+      SanitizeFolderName(title);
+      ini.ReadString("Property", "Type", type, nullptr, kIniCapacity);
+    }
+    if (title.empty()) {
+      if (CompareNoCase(entry, kInboxDir) == 0) {
+        title = kInboxTitle;
+      } else if (CompareNoCase(entry, kOutboxDir) == 0) {
+        title = kOutboxTitle;
+      } else {
+        title = entry;
+      }
+    }
+    AdjustOutputName(title);
+
+    if (CompareNoCase(type, "Subfolder") == 0) {
+      DirectoryGuard guard(*this, folderDir);
+      if (!guard.entered()) continue;  // a link back into the walk's own path
+      const std::string sbdDir = JoinPath(outputDir, title + ".sbd");
+      if (!platform::MakeDirectory(sbdDir)) {
+        monitor->ShowMessage(kMsgFolderCreateFailed, kIconStop, 0);
+        monitor->SetState(kFailed);
+        result = -1;
+        break;
+      }
+      if (!CreateEmptyFile(JoinPath(outputDir, title))) {
+        monitor->ShowMessage(kMsgFileCreateFailed, kIconStop, 0);
+        monitor->SetState(kFailed);
+        result = -1;
+        break;
+      }
+      monitor->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
+      result = ConvertFolderTree(folderDir, accountTitle, title, sbdDir);
+    } else {
+      monitor->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
+      result = ConvertMailbox(folderDir, accountTitle, title, outputDir);
+    }
+    if (result != 0) break;
+    monitor->AddCounts(0, 1, 0);
+    if (monitor->IsCancelling()) {
+      result = -1;
+      break;
+    }
+  }
+  return result;
+}
+
+}  // namespace boxferry
