@@ -350,10 +350,10 @@ def layout():
          [WORK, "プロジェクト", "ソフト開発", "２０２６年度"]),
         ("Account1/Folder1.box/Folder2.box", [("Title", "議事録")], "mail", project_minutes(),
          [WORK, "プロジェクト", "議事録"]),
+        # An empty folder keeps its Entry.ini (git keeps no empty directories).
         ("Account1/Folder2.box", [("Title", "保存用")], "mail", [], None),
         ("Account2", [("Title", PRIVATE), ("Name", "次郎"), ("MailAddress", "jiro@example.ne.jp")]),
         ("Account2/Inbox.box", None, "mail", inbox_private(), [PRIVATE, "郵便受け"]),
-        ("Account2/Outbox.box", None, "mail", [], None),
     ]
 
 
