@@ -11,7 +11,9 @@
 namespace boxferry {
 namespace {
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -43,8 +45,18 @@ std::size_t DeviceNameLength(const std::string& text) {
 bool IsUnsafeForThunderbird(unsigned char c) {
   if (c < 0x20 || c == 0x7F) return true;
   switch (c) {
-    case '\\': case '/': case '*': case ':': case '<': case '>': case '|':
-    case '"': case '?': case ';': case '#': case '%':
+    case '\\':
+    case '/':
+    case '*':
+    case ':':
+    case '<':
+    case '>':
+    case '|':
+    case '"':
+    case '?':
+    case ';':
+    case '#':
+    case '%':
       return true;
     default:
       return false;
@@ -75,7 +87,13 @@ constexpr std::size_t kMaxNameUnits = 55;
 void SanitizeFolderName(std::string& text) {
   for (char& c : text) {
     switch (c) {
-      case '\\': case '/': case '*': case ':': case '<': case '>': case '|':
+      case '\\':
+      case '/':
+      case '*':
+      case ':':
+      case '<':
+      case '>':
+      case '|':
         c = '_';
         break;
       default:

@@ -19,7 +19,9 @@ constexpr std::size_t kReadChunk = 16 * 1024;
 
 enum class TextForm { kCp932, kUtf8, kUtf16Le };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -81,7 +83,8 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
     i += 2;
     if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < bytes.size()) {
-      const char32_t low = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+      const char32_t low =
+          static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
       if (low >= 0xDC00 && low < 0xE000) {
         unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         i += 2;

@@ -19,7 +19,8 @@ int MailboxConverter::ConvertMailbox(const std::string& folderDir, const std::st
     return 0;
   }
 
-  const std::string mboxPath = JoinPath(outputDir, folderTitle.empty() ? std::string("mbox.box") : folderTitle);
+  const std::string mboxPath =
+      JoinPath(outputDir, folderTitle.empty() ? std::string("mbox.box") : folderTitle);
   platform::File mbox = platform::File::OpenReadWrite(mboxPath);
   // A file that already holds messages (an earlier folder of the same name) is appended to, never
   // overwritten; the empty file of a container of the same name becomes this folder's mbox.

@@ -5,7 +5,11 @@ namespace {
 ProgressView* g_mainWindow = nullptr;
 }
 
-void SetMainWindow(ProgressView* view) { g_mainWindow = view; }
-ProgressView* MainWindow() { return g_mainWindow; }
+void SetMainWindow(ProgressView* view) {
+  g_mainWindow = view;
+}
+ProgressView* MainWindow() {
+  return g_mainWindow;
+}
 
 }  // namespace boxferry

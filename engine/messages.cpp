@@ -22,9 +22,11 @@ const std::array<std::string, kLastMessageId - kFirstMessageId + 1> kTexts = {
     // 104
     "出力フォルダを選択してください",
     // 105
-    "フォルダの作成に失敗しました.\r\n同名のフォルダが既に存在しているか、書き込み禁止になっている可能性があります.",
+    "フォルダの作成に失敗しました."
+    "\r\n同名のフォルダが既に存在しているか、書き込み禁止になっている可能性があります.",
     // 106
-    "ファイルの作成に失敗しました.\r\n同名のファイルが既に存在しているか、書き込み禁止になっている可能性があります.",
+    "ファイルの作成に失敗しました."
+    "\r\n同名のファイルが既に存在しているか、書き込み禁止になっている可能性があります.",
     // 107
     "ファイルの読み込みに失敗しました.\r\n他のアプリケーションで使用されている可能性があります.",
     // 108
@@ -32,13 +34,15 @@ const std::array<std::string, kLastMessageId - kFirstMessageId + 1> kTexts = {
     // 109
     "文字エンコーディングの変換に失敗しました.",
     // 110
-    "ご利用ありがとうございます!\r\n変換前にAL-MailとThunderbirdのメールボックスのバックアップを取ることをお勧めします.",
+    "ご利用ありがとうございます!\r\n変換前にAL-"
+    "MailとThunderbirdのメールボックスのバックアップを取ることをお勧めします.",
     // 111
     "変換完了!",
     // 112
     "ファイルのオープンに失敗しました.\r\n他のアプリケーションで使用されている可能性があります.",
     // 113
-    "Account.iniのオープンに失敗しました.\r\n指定された入力フォルダがAL-Mailのメールボックスフォルダでは無いか、或いは壊れている可能性があります.",
+    "Account.iniのオープンに失敗しました.\r\n指定された入力フォルダがAL-"
+    "Mailのメールボックスフォルダでは無いか、或いは壊れている可能性があります.",
     // 114
     "変換中...",
     // 115
@@ -54,7 +58,8 @@ const std::array<std::string, kLastMessageId - kFirstMessageId + 1> kTexts = {
     // 120
     "予期しないエラーが発生しました.\r\nこのプログラムがバグってる可能性があります. orz",
     // 121
-    "アカウントフォルダが見つかりませんでした.\r\n指定された入力フォルダがAL-Mailのメールボックスフォルダでは無い可能性があります.",
+    "アカウントフォルダが見つかりませんでした.\r\n指定された入力フォルダがAL-"
+    "Mailのメールボックスフォルダでは無い可能性があります.",
 };
 
 const std::string kEmpty;
@@ -72,7 +77,11 @@ std::string FirstLine(const std::string& text) {
   return end == std::string::npos ? text : text.substr(0, end);
 }
 
-const char* AboutLine1() { return "AL-Mail のメールボックスを Thunderbird のローカルフォルダへ変換します."; }
-const char* AboutLine2() { return "Copyright (C) 2026 The Boxferry developers"; }
+const char* AboutLine1() {
+  return "AL-Mail のメールボックスを Thunderbird のローカルフォルダへ変換します.";
+}
+const char* AboutLine2() {
+  return "Copyright (C) 2026 The Boxferry developers";
+}
 
 }  // namespace boxferry

@@ -22,7 +22,8 @@ void ProgressMonitor::AddCounts(std::int32_t accounts, std::int32_t folders, std
   ShowCounters();
 }
 
-void ProgressMonitor::SetCurrent(const char* account, const char* folder, const char* file, const char* path) {
+void ProgressMonitor::SetCurrent(const char* account, const char* folder, const char* file,
+                                 const char* path) {
   if (account) accountName_ = account;
   if (folder) folderName_ = folder;
   if (file) fileName_ = file;
@@ -30,7 +31,9 @@ void ProgressMonitor::SetCurrent(const char* account, const char* folder, const 
   ShowCurrent();
 }
 
-void ProgressMonitor::SetStatusText(int id) { SetStatusText(MessageText(id)); }
+void ProgressMonitor::SetStatusText(int id) {
+  SetStatusText(MessageText(id));
+}
 
 void ProgressMonitor::SetStatusText(const std::string& text) {
   statusText_ = text;

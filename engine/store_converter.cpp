@@ -58,7 +58,9 @@ bool StoreConverter::EnterDirectory(const std::string& dir) {
   return true;
 }
 
-void StoreConverter::LeaveDirectory() { activeDirs_.pop_back(); }
+void StoreConverter::LeaveDirectory() {
+  activeDirs_.pop_back();
+}
 
 int StoreConverter::Convert(const std::string& inputFolder, const std::string& outputFolder) {
   monitor->ResetCounters();
@@ -69,7 +71,8 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
   activeDirs_.clear();
 
   std::vector<std::string> entries;
-  if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) || entries.empty()) {
+  if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) ||
+      entries.empty()) {
     monitor->ShowMessage(kMsgNoAccounts, kIconStop, 0);
     monitor->SetState(kFailed);
   } else {

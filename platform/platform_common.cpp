@@ -7,7 +7,9 @@
 namespace boxferry::platform {
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool StartsWithNoCase(const std::string& name, std::string_view prefix) {
   if (name.size() < prefix.size()) return false;
@@ -49,7 +51,9 @@ bool File::WriteAll(const void* buffer, std::size_t count) {
   return true;
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : fd_(other.fd_) {
+  other.fd_ = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -60,6 +64,8 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File::~File() { Close(); }
+File::~File() {
+  Close();
+}
 
 }  // namespace boxferry::platform

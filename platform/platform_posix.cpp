@@ -55,7 +55,9 @@ bool IsDirectory(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool MakeDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+bool MakeDirectory(const std::string& path) {
+  return mkdir(path.c_str(), 0777) == 0;
+}
 
 // Only files and directories: a link to a device (such as /dev/full) never has its mode changed.
 bool SetOwnerReadWrite(const std::string& path) {
@@ -104,7 +106,9 @@ std::int64_t File::Write(const void* buffer, std::size_t count) {
 
 std::int64_t File::Seek(std::int64_t offset, SeekOrigin origin) {
   if (fd_ < 0) return -1;
-  const int whence = origin == SeekOrigin::kBegin ? SEEK_SET : origin == SeekOrigin::kCurrent ? SEEK_CUR : SEEK_END;
+  const int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
+                     : origin == SeekOrigin::kCurrent ? SEEK_CUR
+                                                      : SEEK_END;
   return lseek(fd_, static_cast<off_t>(offset), whence);
 }
 
