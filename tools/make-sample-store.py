@@ -1,24 +1,27 @@
 #!/usr/bin/env python3
 """Write the bundled sample AL-Mail store (examples/sample-store) and what a mail client must show for it.
 
-usage: make-sample-store.py [--out DIR] [--expect FILE.json]
+usage: make-sample-store.py [--out DIR] [--expect FILE.json] [--check]
 
   --out DIR      where the store is written (default: examples/sample-store beside this script's
                  repository); DIR must not exist yet, or be a store this script wrote (it is replaced)
   --expect FILE  also write the expectations the real-client test reads: per output folder the
                  messages in file order with the subject, sender and body snippets as a reader shows
                  them after conversion
+  --check        write nothing; exit 1 if DIR or FILE differ from what this script writes
 
 The output is deterministic: the same bytes on every run and every platform. Texts are written the
 way AL-Mail keeps them: INI files and Japanese message text in Shift_JIS (code page 932), INI files
 with CR LF lines. Standard library only.
 """
 import base64
+import filecmp
 import json
 import os
 import quopri
 import shutil
 import sys
+import tempfile
 
 CRLF = b"\r\n"
 LF = b"\n"
@@ -47,11 +50,10 @@ def ew(text):
     return b"=?ISO-2022-JP?B?" + base64.b64encode(jis(text)) + b"?="
 
 
-# What a reader shows for a character after cp932 -> ISO-2022-JP -> WHATWG decoding.
-SHOWN = str.maketrans({
-    "\u2225": "\u2016", "\uff0d": "\u2212", "\uff5e": "\u301c",
-    "\uffe0": "\u00a2", "\uffe1": "\u00a3", "\uffe2": "\u00ac", GAIJI: "\u3013",
-})
+# What a reader shows after cp932 -> ISO-2022-JP -> WHATWG decoding: the same characters (the
+# WHATWG table gives back the code points code page 932 decodes to, ～ and － included), except a
+# user-defined character, which has no JIS cell and is sent as GETA MARK.
+SHOWN = str.maketrans({GAIJI: "\u3013"})
 
 
 def shown(text):
@@ -80,7 +82,7 @@ def ini(pairs):
 def inbox_work():
     msgs = []
     body = ["お疲れ様です。山田です。", "",
-            "来週の定例会議は１０月５日（月）～６日（火）の二日間です。",
+            "来週の定例会議は１０月５日（月）～６日（火）の二日間です。",  # ～ = 81 60
             "場所は本社３階の第二会議室です。", "", "よろしくお願いします。"]
     msgs.append(Msg("00000001.ALM", [
         b"Return-Path: <yamada@example.jp>",
@@ -400,19 +402,45 @@ def expectations():
     return {"folders": folders, "absent": [WORK + "/保存用", PRIVATE + "/送信箱"]}
 
 
+def differences(a, b):
+    """Relative paths of files and directories that differ between trees a and b."""
+    cmp = filecmp.dircmp(a, b, ignore=[])
+    out = [os.path.join(a, x) for x in cmp.left_only + cmp.right_only + cmp.funny_files]
+    out += [os.path.join(a, x) for x in cmp.common_files if not filecmp.cmp(
+        os.path.join(a, x), os.path.join(b, x), shallow=False)]
+    for d in cmp.common_dirs:
+        out += differences(os.path.join(a, d), os.path.join(b, d))
+    return out
+
+
 def main():
     args = sys.argv[1:]
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = os.path.join(root, "examples", "sample-store")
     expect = None
+    check = False
     while args:
         opt = args.pop(0)
         if opt == "--out" and args:
             out = args.pop(0)
         elif opt == "--expect" and args:
             expect = args.pop(0)
+        elif opt == "--check":
+            check = True
         else:
             sys.exit(__doc__)
+    if check:
+        with tempfile.TemporaryDirectory() as tmp:
+            fresh = os.path.join(tmp, "store")
+            write_store(fresh)
+            bad = differences(out, fresh)
+            if expect:
+                with open(expect, encoding="utf-8") as f:
+                    if json.load(f) != expectations():
+                        bad.append(expect)
+        for x in bad:
+            print("differs from what tools/make-sample-store.py writes: %s" % x)
+        sys.exit(1 if bad else 0)
     write_store(out)
     if expect:
         with open(expect, "w", encoding="utf-8") as f:

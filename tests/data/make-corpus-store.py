@@ -127,6 +127,7 @@ def shown_header(raw):
         pass
     if "=?" in text:
         return None  # carrier emoji Python cannot decode: the reader's rendering is not predicted
+    text = "".join(c for c in text if c >= " " or c in "\t\n")  # readers drop control characters
     return " ".join(text.split())
 
 

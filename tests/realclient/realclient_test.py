@@ -1,0 +1,258 @@
+#!/usr/bin/env python3
+"""Convert a store with boxferry-cli and let the real Thunderbird read the result.
+
+usage: realclient_test.py --cli BOXFERRY_CLI --store STORE_DIR --expect EXPECT.json [--keep]
+
+Converts STORE_DIR straight into the Local Folders directory of a throwaway Thunderbird profile,
+starts Thunderbird headless with Marionette, has it parse every folder from its mbox file (probe.js),
+and checks against EXPECT.json that every expected folder exists (and every "absent" one does not),
+that each folder holds exactly the expected messages in file order, with the subject and sender as
+Thunderbird decodes them and the expected snippets in the body text it shows.
+
+Exit status: 0 passed, 1 failed, 77 skipped (Thunderbird is not installed; ctest's SKIP_RETURN_CODE).
+Environment: BOXFERRY_THUNDERBIRD (default /usr/lib/thunderbird/thunderbird),
+BOXFERRY_REALCLIENT_LIMIT (seconds for Thunderbird's part, default 150).
+Python 3 standard library only.
+"""
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SKIP = 77
+
+PREFS = {
+    "mail.accountmanager.accounts": "account1",
+    "mail.accountmanager.localfoldersserver": "server1",
+    "mail.account.account1.server": "server1",
+    "mail.server.server1.directory-rel": "[ProfD]Mail/Local Folders",
+    "mail.server.server1.hostname": "Local Folders",
+    "mail.server.server1.name": "Local Folders",
+    "mail.server.server1.type": "none",
+    "mail.server.server1.userName": "nobody",
+    "mail.server.server1.storeContractID": "@mozilla.org/msgstore/berkeleystore;1",
+    "mail.provider.suppress_dialog_on_startup": True,
+    "mail.shell.checkDefaultClient": False,
+    "mail.rights.override": True,
+    "mailnews.start_page.enabled": False,
+    "mailnews.database.global.indexer.enabled": False,
+    "app.update.enabled": False,
+    "extensions.update.enabled": False,
+    "datareporting.policy.dataSubmissionEnabled": False,
+    "toolkit.telemetry.enabled": False,
+    "offline.startup_state": 3,
+    "network.online": False,
+    "toolkit.startup.max_resumed_crashes": -1,
+    "marionette.port": 0,  # any free port; Thunderbird writes it to MarionetteActivePort
+}
+
+
+class Marionette:
+    """Just enough of the Marionette protocol (version 3): length-prefixed JSON packets."""
+
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=30)
+        self.buf = b""
+        self.id = 0
+        if self._packet().get("marionetteProtocol") != 3:
+            raise RuntimeError("unexpected Marionette handshake")
+
+    def _packet(self):
+        while b":" not in self.buf:
+            self._more()
+        size, self.buf = self.buf.split(b":", 1)
+        size = int(size)
+        while len(self.buf) < size:
+            self._more()
+        data, self.buf = self.buf[:size], self.buf[size:]
+        return json.loads(data.decode("utf-8"))
+
+    def _more(self):
+        chunk = self.sock.recv(1 << 16)
+        if not chunk:
+            raise EOFError("Marionette closed the connection")
+        self.buf += chunk
+
+    def call(self, name, params=None, timeout=30):
+        self.id += 1
+        data = json.dumps([0, self.id, name, params or {}]).encode("utf-8")
+        self.sock.settimeout(timeout)
+        self.sock.sendall(b"%d:%s" % (len(data), data))
+        while True:
+            reply = self._packet()
+            if isinstance(reply, list) and reply[0] == 1 and reply[1] == self.id:
+                if reply[2]:
+                    raise RuntimeError("%s: %s" % (name, json.dumps(reply[2])[:2000]))
+                return reply[3]
+
+
+def run_thunderbird(tb, profile, limit):
+    """Start Thunderbird on the profile, run probe.js, quit; returns the probe's result."""
+    with open(os.path.join(profile, "user.js"), "w", encoding="utf-8") as f:
+        for key, value in PREFS.items():
+            f.write("user_pref(%s, %s);\n" % (json.dumps(key), json.dumps(value)))
+    env = dict(os.environ, HOME=profile, XDG_CONFIG_HOME=os.path.join(profile, ".config"),
+               XDG_CACHE_HOME=os.path.join(profile, ".cache"), MOZ_CRASHREPORTER_DISABLE="1",
+               MOZ_DISABLE_AUTO_SAFE_MODE="1")
+    log = open(os.path.join(profile, "thunderbird.log"), "wb")
+    proc = subprocess.Popen([tb, "--headless", "--no-remote", "--marionette", "-remote-allow-system-access",
+                             "--profile", profile], env=env, stdout=log, stderr=subprocess.STDOUT,
+                            stdin=subprocess.DEVNULL, start_new_session=True)
+    deadline = time.time() + limit
+    try:
+        port_file = os.path.join(profile, "MarionetteActivePort")
+        while True:
+            if proc.poll() is not None:
+                raise RuntimeError("Thunderbird exited early (status %s)" % proc.returncode)
+            if time.time() > deadline:
+                raise RuntimeError("Thunderbird did not open Marionette within %d s" % limit)
+            try:
+                with open(port_file) as f:
+                    m = Marionette(int(f.read().strip()))
+                break
+            except (OSError, ValueError):
+                time.sleep(0.25)
+        m.call("WebDriver:NewSession")
+        left = max(10, int(deadline - time.time()))
+        m.call("WebDriver:SetTimeouts", {"script": left * 1000})
+        m.call("Marionette:SetContext", {"value": "chrome"})
+        with open(os.path.join(HERE, "probe.js"), encoding="utf-8") as f:
+            script = f.read()
+        result = m.call("WebDriver:ExecuteScript", {"script": script, "args": [], "newSandbox": True},
+                        timeout=left + 5)
+        try:
+            m.call("Marionette:Quit", {"flags": ["eForceQuit"]})
+        except (OSError, EOFError, RuntimeError):
+            pass
+        return result.get("value") if isinstance(result, dict) else result
+    finally:
+        try:
+            proc.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)  # the session Thunderbird was started in, nothing else
+            proc.wait()
+        log.close()
+
+
+def norm(text):
+    return " ".join((text or "").split())
+
+
+RE_PREFIX = re.compile(r"^(re|aw|sv|antw)(\[\d+\])?:\s*", re.I)
+
+
+def check(seen, expect):
+    """List of problems: what Thunderbird shows compared with the expectations."""
+    problems = []
+    folders = {f["path"]: f for f in seen["folders"]}
+    for path in expect.get("absent", []):
+        if path in folders:
+            problems.append("%s: listed, but no folder was expected there" % path)
+    tops = {f["path"].split("/")[0] for f in expect["folders"]}
+    known = {f["path"] for f in expect["folders"]}
+    for path in folders:
+        if path.split("/")[0] in tops and path not in known:
+            problems.append("%s: unexpected folder" % path)
+    for want in expect["folders"]:
+        path = want["path"]
+        got = folders.get(path)
+        if got is None:
+            problems.append("%s: folder missing" % path)
+            continue
+        if got.get("error"):
+            problems.append("%s: %s" % (path, got["error"]))
+        msgs = got["messages"]
+        if len(msgs) != len(want["messages"]):
+            problems.append("%s: %d messages, expected %d" % (path, len(msgs), len(want["messages"])))
+        for w, g in zip(want["messages"], msgs):
+            where = "%s/%s" % (path, w["file"])
+            subject = g["subject"] or ""
+            if w.get("subject") is not None:
+                expected = norm(w["subject"])
+                if g["hasRe"]:
+                    expected = RE_PREFIX.sub("", expected)
+                if norm(subject) != expected:
+                    problems.append("%s: subject %r, expected %r" % (where, subject, expected))
+            if "\x1b" in subject or "$B" in subject or "=?" in subject:
+                problems.append("%s: subject not decoded: %r" % (where, subject))
+            if w.get("from") and w["from"] not in (g["from"] or ""):
+                problems.append("%s: sender %r does not show %r" % (where, g["from"], w["from"]))
+            text = (g["body"] or "").replace("\r\n", "\n")
+            for snippet in w.get("body", []):
+                if norm(snippet) not in norm(text) or ("\n" in snippet and snippet not in text):
+                    problems.append("%s: body lacks %r; it reads %r" % (where, snippet, text[:300]))
+    return problems
+
+
+def main():
+    args = sys.argv[1:]
+    opts = {"--keep": False}
+    while args:
+        a = args.pop(0)
+        if a == "--keep":
+            opts[a] = True
+        elif a in ("--cli", "--store", "--expect") and args:
+            opts[a] = args.pop(0)
+        else:
+            sys.exit(__doc__)
+    if not all(k in opts for k in ("--cli", "--store", "--expect")):
+        sys.exit(__doc__)
+    tb = os.environ.get("BOXFERRY_THUNDERBIRD", "/usr/lib/thunderbird/thunderbird")
+    if not os.access(tb, os.X_OK):
+        print("SKIPPED: Thunderbird is not installed (%s); install it (apt-get install thunderbird) "
+              "or set BOXFERRY_THUNDERBIRD to run the real-client test" % tb)
+        return SKIP
+    with open(opts["--expect"], encoding="utf-8") as f:
+        expect = json.load(f)
+
+    work = tempfile.mkdtemp(prefix="boxferry-realclient-")
+    try:
+        profile = os.path.join(work, "profile")
+        local = os.path.join(profile, "Mail", "Local Folders")
+        os.makedirs(local)
+        conv = subprocess.run([opts["--cli"], opts["--store"], local], capture_output=True, timeout=120)
+        if conv.returncode != 0:
+            print("boxferry-cli failed with status %d:\n%s%s" % (conv.returncode, conv.stdout.decode(
+                "utf-8", "replace"), conv.stderr.decode("utf-8", "replace")))
+            return 1
+        print(conv.stdout.decode("utf-8", "replace").strip().splitlines()[-1])
+        t0 = time.time()
+        try:
+            seen = run_thunderbird(tb, profile, int(os.environ.get("BOXFERRY_REALCLIENT_LIMIT", "150")))
+        except (RuntimeError, OSError, EOFError) as e:
+            print("FAILED: %s" % e)
+            logfile = os.path.join(profile, "thunderbird.log")
+            if os.path.exists(logfile):
+                with open(logfile, "rb") as f:
+                    print(f.read()[-3000:].decode("utf-8", "replace"))
+            return 1
+        total = sum(len(f["messages"]) for f in expect["folders"])
+        print("%s read %d folders in %.1f s" % (seen.get("app"), len(seen["folders"]), time.time() - t0))
+        problems = check(seen, expect)
+        if opts["--keep"]:
+            with open(os.path.join(work, "seen.json"), "w", encoding="utf-8") as f:
+                json.dump(seen, f, ensure_ascii=False, indent=1)
+        for p in problems:
+            print("FAIL " + p)
+        if problems:
+            print("FAILED: %d problem(s) in %d expected messages" % (len(problems), total))
+            return 1
+        print("PASSED: %d folders, %d messages, subjects, senders and bodies as expected"
+              % (len(expect["folders"]), total))
+        return 0
+    finally:
+        if opts["--keep"]:
+            print("kept: %s" % work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
