@@ -115,6 +115,17 @@ char* JisEncoder::Convert(const unsigned char*& p, const unsigned char* stop, co
     }
     *w++ = static_cast<char>(cell >> 8);
     *w++ = static_cast<char>(cell & 0xFF);
+    // The common case in Japanese text: more well-formed double-byte characters follow.
+    while (stop - p >= 2) {
+      const int next_row = Cp932LeadRow(p[0]);
+      if (next_row < 0) break;
+      const std::ptrdiff_t index = Cp932DoubleIndex(next_row, p[1]);
+      if (index < 0 || kCp932ToJis[index] == 0) break;
+      cell = kCp932ToJis[index];
+      *w++ = static_cast<char>(cell >> 8);
+      *w++ = static_cast<char>(cell & 0xFF);
+      p += 2;
+    }
   }
   return w;
 }
@@ -130,6 +141,9 @@ void JisEncoder::Feed(std::string_view cp932, std::string& out) {
     PutCell(cell, out);
     p += used - 1;
   }
+  // Japanese text grows by about a quarter (escapes); reserving once avoids regrowing a long output.
+  const std::size_t expected = out.size() + cp932.size() + cp932.size() / 4 + 16;
+  if (expected > out.capacity()) out.reserve(std::max(expected, 2 * out.capacity()));
   while (p < end) {
     const unsigned char* stop = p + std::min<std::size_t>(kSlice, static_cast<std::size_t>(end - p));
     const std::size_t old_size = out.size();
