@@ -1,0 +1,115 @@
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace boxferry::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using boxferry::testing::TempDir;
+using boxferry::testing::WriteFile;
+using Names = std::vector<std::string>;
+
+TEST(ListDirectoryTest, KeepsMatchingNamesInNtfsOrder) {
+  TempDir dir;
+  for (const char* name : {"b.ALM", "A.alm", "a_.ALM", "Z.Alm", "x.ALM.bak", ".alm", "c.box", "Account2",
+                           "account1", "ACCOUNTS", "MyAccount", "x.BOX", "box"}) {
+    WriteFile(dir / name, "");
+  }
+  Names names;
+  ASSERT_TRUE(ListDirectory(dir.str(), EntryFilter::kAlmFiles, names));
+  // Upper-cased byte order: '.' (2E) < 'A' < 'B' < 'Z' < '_' (5F).
+  EXPECT_EQ(names, (Names{".alm", "A.alm", "a_.ALM", "b.ALM", "Z.Alm"}));
+  ASSERT_TRUE(ListDirectory(dir.str(), EntryFilter::kAccountDirs, names));
+  EXPECT_EQ(names, (Names{"account1", "Account2", "ACCOUNTS"}));
+  ASSERT_TRUE(ListDirectory(dir.str(), EntryFilter::kBoxDirs, names));
+  EXPECT_EQ(names, (Names{"c.box", "x.BOX"}));
+}
+
+TEST(ListDirectoryTest, DotEntriesNeverMatchAndMissingDirectoryFails) {
+  TempDir dir;
+  Names names = {"stale"};
+  ASSERT_TRUE(ListDirectory(dir.str(), EntryFilter::kAll, names));
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(ListDirectory((dir / "missing").string(), EntryFilter::kAll, names));
+  EXPECT_FALSE(MatchesFilter(".", EntryFilter::kAll));
+  EXPECT_FALSE(MatchesFilter("..", EntryFilter::kAll));
+}
+
+TEST(FileTest, CreateNewIsExclusiveAndOpenReadWriteKeepsContent) {
+  TempDir dir;
+  const std::string path = (dir / "f").string();
+  File created = File::CreateNew(path);
+  ASSERT_TRUE(created.IsOpen());
+  ASSERT_TRUE(created.WriteAll("abc", 3));
+  created.Close();
+  EXPECT_FALSE(File::CreateNew(path).IsOpen());
+  File again = File::OpenReadWrite(path);
+  ASSERT_TRUE(again.IsOpen());
+  EXPECT_EQ(again.Size(), 3);
+  EXPECT_EQ(again.Seek(0, SeekOrigin::kEnd), 3);
+  char buffer[4] = {};
+  EXPECT_EQ(again.Seek(1, SeekOrigin::kBegin), 1);
+  EXPECT_EQ(again.Read(buffer, sizeof buffer), 2);
+  EXPECT_EQ(std::string(buffer, 2), "bc");
+  EXPECT_EQ(again.Read(buffer, sizeof buffer), 0);
+}
+
+TEST(FileTest, OffsetsBeyondFourGibibytes) {
+  TempDir dir;
+  File file = File::CreateNew((dir / "sparse").string());
+  ASSERT_TRUE(file.IsOpen());
+  const std::int64_t far = (std::int64_t{5} << 30) + 7;
+  ASSERT_EQ(file.Seek(far, SeekOrigin::kBegin), far);
+  ASSERT_TRUE(file.WriteAll("x", 1));
+  EXPECT_EQ(file.Size(), far + 1);
+  EXPECT_EQ(file.Seek(0, SeekOrigin::kCurrent), far + 1);
+}
+
+TEST(FileTest, WritesToAFullDeviceFail) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  File full = File::OpenReadWrite("/dev/full");
+  ASSERT_TRUE(full.IsOpen());
+  EXPECT_FALSE(full.WriteAll("x", 1));
+  EXPECT_FALSE(SetOwnerReadWrite("/dev/full"));  // a device's mode is never touched
+}
+
+TEST(FileTest, MovedHandleClosesOnce) {
+  TempDir dir;
+  const int before = boxferry::testing::OpenDescriptorCount();
+  {
+    File a = File::CreateNew((dir / "m").string());
+    File b = std::move(a);
+    EXPECT_FALSE(a.IsOpen());
+    File c;
+    c = std::move(b);
+    EXPECT_TRUE(c.IsOpen());
+  }
+  EXPECT_EQ(boxferry::testing::OpenDescriptorCount(), before);
+}
+
+TEST(DirectoryTest, MakeDirectoryRefusesExistingAndIdentityFollowsLinks) {
+  TempDir dir;
+  const std::string sub = (dir / "sub").string();
+  EXPECT_TRUE(MakeDirectory(sub));
+  EXPECT_FALSE(MakeDirectory(sub));
+  EXPECT_TRUE(IsDirectory(sub));
+  WriteFile(dir / "file", "");
+  EXPECT_FALSE(IsDirectory((dir / "file").string()));
+  FileIdentity a, b, c;
+  fs::create_directory_symlink(sub, dir / "link");
+  ASSERT_TRUE(GetIdentity(sub, a));
+  ASSERT_TRUE(GetIdentity((dir / "link").string(), b));
+  ASSERT_TRUE(GetIdentity(dir.str(), c));
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(a == c);
+}
+
+}  // namespace
+}  // namespace boxferry::platform
