@@ -35,6 +35,7 @@ open(sys.argv[1], "wb").write(b"".join(out))
 PY
 
 cat > "$work/driver.cpp" <<'CPP'
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>

@@ -114,7 +114,7 @@ def main(argv):
     for path, text in outputs.items():
         if check:
             try:
-                with open(path, encoding="utf-8", newline="") as f:
+                with open(path, encoding="utf-8") as f:  # a CRLF checkout compares equal
                     current = f.read()
             except OSError:
                 current = None

@@ -119,6 +119,7 @@ TEST(JisEncoder, KnownLinesByteForByte) {
 }
 
 TEST(JisEncoder, EveryCodeReachesTheClientAsItsCharacterOrGeta) {
+  ASSERT_EQ(Index().lowest.size(), 7326u) << "cannot read " BOXFERRY_JIS0208_INDEX;
   for (int b = 0; b <= 0xFF; ++b) {
     const std::string single(1, static_cast<char>(b));
     if (IsCp932LeadByte(static_cast<unsigned char>(b))) continue;
