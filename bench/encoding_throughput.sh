@@ -6,8 +6,8 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?usage: $0 BUILD_DIR [MIB]}
 mib=${2:-50}
-lib=$(find "$build" -name libboxferry_encoding.a | head -n 1)
-[ -n "$lib" ] || { echo "libboxferry_encoding.a not found under $build" >&2; exit 2; }
+lib="$build/encoding/libboxferry_encoding.a"
+[ -f "$lib" ] || { echo "$lib not found (build the boxferry_encoding target first)" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
