@@ -1,0 +1,158 @@
+#include "message/header_words.h"
+
+#include "encoding/ascii_scan.h"
+#include "encoding/cp932.h"
+#include "encoding/jis_encoder.h"
+
+namespace boxferry {
+namespace {
+
+constexpr std::string_view kWordStart = "=?ISO-2022-JP?B?";
+constexpr std::string_view kWordEnd = "?=";
+// JIS bytes per word: base64 of n bytes takes 4 * ceil(n / 3) characters.
+constexpr std::size_t kMaxJisPerWord = (kMaxEncodedWordLength - kWordStart.size() - kWordEnd.size()) / 4 * 3;
+constexpr std::size_t kEscapeLength = 3;  // ESC ( B
+
+bool IsSeparator(char c) {
+  switch (c) {
+    case ' ':
+    case '\t':
+    case '"':
+    case '(':
+    case ')':
+    case '<':
+    case '>':
+    case ',':
+    case ';':
+    case '=':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+bool HasHighByte(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  return encoding::FindNonAscii(p, p + s.size()) != p + s.size();
+}
+
+std::size_t WordEnd(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && !IsSeparator(text[pos])) ++pos;
+  return pos;
+}
+
+void EmitWord(const std::string& jis, std::string& out) {
+  out += kWordStart;
+  out += Base64Encode(jis);
+  out += kWordEnd;
+}
+
+}  // namespace
+
+std::string Base64Encode(std::string_view bytes) {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                       static_cast<unsigned char>(bytes[i + 2]);
+    out += kAlphabet[v >> 18 & 63];
+    out += kAlphabet[v >> 12 & 63];
+    out += kAlphabet[v >> 6 & 63];
+    out += kAlphabet[v & 63];
+  }
+  const std::size_t rest = bytes.size() - i;
+  if (rest > 0) {
+    unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+    if (rest == 2) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    out += kAlphabet[v >> 18 & 63];
+    out += kAlphabet[v >> 12 & 63];
+    out += rest == 2 ? kAlphabet[v >> 6 & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+void AppendEncodedWords(std::string_view run, std::string& out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(run.data());
+  const std::size_t n = run.size();
+  encoding::JisEncoder encoder;
+  std::string jis;
+  std::string piece;
+  bool firstWord = true;
+  for (std::size_t pos = 0; pos < n;) {
+    char32_t cp;
+    pos += encoding::DecodeCp932(p + pos, n - pos, cp);
+    encoding::JisEncoder trial = encoder;
+    piece.clear();
+    trial.PutCodePoint(cp, piece);
+    const std::size_t needed = jis.size() + piece.size() + (trial.InAscii() ? 0 : kEscapeLength);
+    if (needed > kMaxJisPerWord && !jis.empty()) {
+      encoder.Finish(jis);
+      if (!firstWord) out += ' ';
+      EmitWord(jis, out);
+      firstWord = false;
+      jis.clear();
+      encoder.Reset();
+      trial = encoder;
+      piece.clear();
+      trial.PutCodePoint(cp, piece);
+    }
+    jis += piece;
+    encoder = trial;
+  }
+  encoder.Finish(jis);
+  if (jis.empty()) return;
+  if (!firstWord) out += ' ';
+  EmitWord(jis, out);
+}
+
+void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out) {
+  if (!HasHighByte(text)) {
+    out += text;
+    return;
+  }
+  std::size_t pos = 0;
+  if (lineStart && !IsBlank(text[0])) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+      out += encoding::Cp932ToJis(text);
+      return;
+    }
+    out += encoding::Cp932ToJis(text.substr(0, colon + 1));
+    pos = colon + 1;
+  }
+  const std::size_t n = text.size();
+  while (pos < n) {
+    if (IsSeparator(text[pos])) {
+      out += text[pos++];
+      continue;
+    }
+    const std::size_t end = WordEnd(text, pos);
+    if (!HasHighByte(text.substr(pos, end - pos))) {
+      out += text.substr(pos, end - pos);
+      pos = end;
+      continue;
+    }
+    // Extend the run over blanks followed by another word with bytes 80-FF.
+    std::size_t runEnd = end;
+    for (;;) {
+      std::size_t next = runEnd;
+      while (next < n && IsBlank(text[next])) ++next;
+      if (next == runEnd || next >= n || IsSeparator(text[next])) break;
+      const std::size_t nextEnd = WordEnd(text, next);
+      if (!HasHighByte(text.substr(next, nextEnd - next))) break;
+      runEnd = nextEnd;
+    }
+    AppendEncodedWords(text.substr(pos, runEnd - pos), out);
+    pos = runEnd;
+  }
+}
+
+}  // namespace boxferry

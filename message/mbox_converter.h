@@ -1,0 +1,31 @@
+// The concrete converter: appends each message file of a folder to the folder's mbox file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "engine/mailbox_converter.h"
+#include "message/message_reader.h"
+
+namespace boxferry {
+
+class MboxConverter : public MailboxConverter {
+ public:
+  explicit MboxConverter(ProgressMonitor* monitor,
+                         std::size_t readBufferSize = MessageReader::kDefaultCapacity)
+      : MailboxConverter(monitor), readBufferSize_(readBufferSize) {}
+
+  // Writes the separator line, then every line of the message file as the parser decides. 0 when the whole
+  // file was written; -1 after message 112 (not opened, nothing written), 107 (read error or the file
+  // shrank; the separator and the complete lines before stay), or the parser's 108/120.
+  int ConvertMessage(const std::string& messagePath, const std::string& accountName,
+                     const std::string& folderName, const std::string& fileName, const std::string& mboxPath,
+                     platform::File& mboxFile) override;
+
+ private:
+  int Fail(int messageId);
+
+  std::size_t readBufferSize_;
+};
+
+}  // namespace boxferry

@@ -1,0 +1,36 @@
+#include "message/mbox_output.h"
+
+#include <cstring>
+
+namespace boxferry {
+
+MboxOutput::MboxOutput(platform::File& file, std::size_t capacity)
+    : file_(file), buffer_(capacity ? capacity : 1) {}
+
+bool MboxOutput::WriteThrough(std::string_view bytes) {
+  if (failed_) return false;
+  if (!bytes.empty() && !file_.WriteAll(bytes.data(), bytes.size())) failed_ = true;
+  return !failed_;
+}
+
+bool MboxOutput::Write(std::string_view bytes) {
+  if (failed_) return false;
+  if (bytes.size() <= buffer_.size() - used_) {
+    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    return true;
+  }
+  if (!Flush()) return false;
+  if (bytes.size() >= buffer_.size()) return WriteThrough(bytes);
+  std::memcpy(buffer_.data(), bytes.data(), bytes.size());
+  used_ = bytes.size();
+  return true;
+}
+
+bool MboxOutput::Flush() {
+  const std::string_view pending(buffer_.data(), used_);
+  used_ = 0;
+  return WriteThrough(pending);
+}
+
+}  // namespace boxferry

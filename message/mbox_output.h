@@ -1,0 +1,36 @@
+// Buffered output to the open mbox file of a folder. The bytes that reach the file are exactly those an
+// unbuffered writer would write; they are handed to the file when the buffer fills and on Flush.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace boxferry {
+
+class MboxOutput {
+ public:
+  static constexpr std::size_t kDefaultCapacity = 64 * 1024;
+
+  explicit MboxOutput(platform::File& file, std::size_t capacity = kDefaultCapacity);
+  MboxOutput(const MboxOutput&) = delete;
+  MboxOutput& operator=(const MboxOutput&) = delete;
+
+  // False when the file layer failed (an error, or a write that makes no progress). After a failure every
+  // further call fails too and nothing more is written.
+  bool Write(std::string_view bytes);
+  bool Flush();
+  bool failed() const { return failed_; }
+
+ private:
+  bool WriteThrough(std::string_view bytes);
+
+  platform::File& file_;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace boxferry

@@ -1,0 +1,65 @@
+#include "message/mbox_part_writer.h"
+
+#include <new>
+
+#include "engine/control_ids.h"
+#include "engine/messages.h"
+#include "engine/progress_monitor.h"
+#include "message/header_words.h"
+
+namespace boxferry {
+namespace {
+
+constexpr std::string_view kFromPrefix = "From ";
+// Keeps a buffer that once held an over-long line from staying large for the rest of the message.
+constexpr std::size_t kKeptBufferBytes = 256 * 1024;
+
+}  // namespace
+
+MboxPartWriter::MboxPartWriter(ProgressMonitor* monitor) : MessageParser(monitor) {}
+
+bool MboxPartWriter::NeedsFromEscape(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == '>') ++i;
+  return text.substr(i).starts_with(kFromPrefix);
+}
+
+int MboxPartWriter::WriteFailed() {
+  monitor->ShowMessage(kMsgFileWriteFailed, kIconStop, 0);
+  monitor->SetState(kFailed);
+  return -1;
+}
+
+int MboxPartWriter::EscapeFromLine(const LinePiece& line, MboxOutput& out) {
+  if (NeedsFromEscape(line.text) && !out.Write(">")) return WriteFailed();
+  return 0;
+}
+
+void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
+  if (line.first) encoder_.Reset();
+  encoder_.Feed(line.text, out);
+  if (line.last) encoder_.Finish(out);
+}
+
+int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) {
+  converted_.clear();
+  if (converted_.capacity() > kKeptBufferBytes) converted_.shrink_to_fit();
+  if (headerLine) {
+    EncodeHeaderText(line.text, line.first, converted_);
+  } else {
+    TranscodeToJis(line, converted_);
+  }
+  if (!out.Write(converted_) || !out.Write(line.lineEnd)) return WriteFailed();
+  return 0;
+}
+
+int MboxPartWriter::WriteVerbatim(const LinePiece& line, MboxOutput& out) {
+  if (!out.Write(line.text) || !out.Write(line.lineEnd)) return WriteFailed();
+  return 0;
+}
+
+std::unique_ptr<MessageParser> MboxPartWriter::CreateNested(ProgressMonitor* monitor) {
+  return std::unique_ptr<MessageParser>(new (std::nothrow) MboxPartWriter(monitor));
+}
+
+}  // namespace boxferry

@@ -1,0 +1,37 @@
+// The concrete message parser: writes every line to the mbox, From-escaped (mboxrd), transcoded from
+// Shift_JIS (code page 932) to ISO-2022-JP or unchanged, as the parser decides.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "encoding/jis_encoder.h"
+#include "message/message_parser.h"
+
+namespace boxferry {
+
+class MboxPartWriter : public MessageParser {
+ public:
+  explicit MboxPartWriter(ProgressMonitor* monitor);
+
+  // True when a line beginning with `text` needs a ">" in front: zero or more ">" and then "From ".
+  static bool NeedsFromEscape(std::string_view text);
+
+  // Appends the ISO-2022-JP form of one piece of a body line; the encoder's mode is carried from piece
+  // to piece and returns to ASCII on the last piece. Total: every byte sequence converts.
+  void TranscodeToJis(const LinePiece& line, std::string& out);
+
+ protected:
+  int EscapeFromLine(const LinePiece& line, MboxOutput& out) override;
+  int WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) override;
+  int WriteVerbatim(const LinePiece& line, MboxOutput& out) override;
+  std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) override;
+
+ private:
+  int WriteFailed();
+
+  encoding::JisEncoder encoder_;
+  std::string converted_;  // reused between lines
+};
+
+}  // namespace boxferry

@@ -1,0 +1,166 @@
+#include "message/message_parser.h"
+
+#include <algorithm>
+
+#include "engine/control_ids.h"
+#include "engine/messages.h"
+#include "engine/progress_monitor.h"
+#include "message/header_field.h"
+
+namespace boxferry {
+
+MessageParser::MessageParser(ProgressMonitor* monitor) : monitor(monitor) {
+  Reset();
+}
+
+MessageParser::~MessageParser() = default;
+
+void MessageParser::Reset() {
+  partCount_ = 0;
+  inPartHeader_ = false;
+  nestedInHeader_ = 0;
+  messageCharset_.clear();
+  messageTransferEncoding_.clear();
+  boundaryLine_.clear();
+  partCharset_.clear();
+  partContentType_.clear();
+  partTransferEncoding_.clear();
+  partBoundary_.clear();
+  pendingMessageField_.clear();
+  pendingPartField_.clear();
+  nested_.reset();
+  route_ = Route::kMessageHeader;
+}
+
+int MessageParser::BeginMessage(MboxOutput& out, std::string_view separator) {
+  Reset();
+  if (!out.Write(separator) || !out.Write("\r\n")) {
+    monitor->ShowMessage(kMsgFileWriteFailed, kIconStop, 0);
+    monitor->SetState(kFailed);
+    return -1;
+  }
+  return 0;
+}
+
+void MessageParser::StartInBody(std::string_view charset, std::string_view boundary,
+                                std::string_view transferEncoding) {
+  messageCharset_ = std::string(charset);
+  messageTransferEncoding_ = std::string(transferEncoding);
+  boundaryLine_ = boundary.empty() ? std::string() : "--" + std::string(boundary);
+}
+
+void MessageParser::ApplyHeaderField(std::string_view fieldText, bool isPart) {
+  const HeaderField field = HeaderField::Parse(fieldText);
+  if (field.isContentType) {
+    if (isPart) {
+      partContentType_ = field.contentType;
+      partCharset_ = field.charset;
+      partBoundary_ = field.boundary;
+    } else {
+      messageCharset_ = field.charset;
+      boundaryLine_ = field.boundary.empty() ? std::string() : "--" + field.boundary;
+    }
+  } else if (field.isTransferEncoding) {
+    (isPart ? partTransferEncoding_ : messageTransferEncoding_) = field.transferEncoding;
+  }
+}
+
+// A line that does not begin with a blank applies the field collected so far and starts a new one; a
+// continuation line is appended to it. Only the field's first kMaxFieldBytes bytes are kept.
+void MessageParser::Collect(std::string& pending, const LinePiece& line, bool isPart) {
+  if (line.first) {
+    const bool continuation = !line.text.empty() && (line.text[0] == ' ' || line.text[0] == '\t');
+    if (!continuation) {
+      if (!pending.empty()) ApplyHeaderField(pending, isPart);
+      pending.clear();
+    }
+  }
+  const std::size_t room = kMaxFieldBytes - std::min(pending.size(), kMaxFieldBytes);
+  pending.append(line.text.substr(0, room));
+}
+
+bool MessageParser::Transcodes(const std::string& charset, const std::string& transferEncoding) {
+  return charset == "iso-2022-jp" && transferEncoding != "quoted-printable";
+}
+
+MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHeader, int& result) {
+  if (inHeader) return Route::kMessageHeader;
+  // A line in pieces is longer than any boundary line (the reader's pieces exceed kMaxFieldBytes).
+  if (!boundaryLine_.empty() && line.last && line.text == boundaryLine_) {
+    ++partCount_;
+    inPartHeader_ = true;
+    partCharset_.clear();
+    partTransferEncoding_.clear();
+    partContentType_.clear();
+    partBoundary_.clear();
+    nested_.reset();
+    return Route::kBoundary;
+  }
+  if (inPartHeader_) return Route::kPartHeader;
+  if (partCount_ == 0) {
+    return Transcodes(messageCharset_, messageTransferEncoding_) ? Route::kTranscoded : Route::kVerbatim;
+  }
+  const bool embedded = partContentType_ == "message/rfc822";
+  const bool multipart = partContentType_.starts_with("multipart/");
+  if ((embedded || multipart) && depth_ < kMaxNestingDepth) {
+    if (!nested_) {
+      nested_ = CreateNested(monitor);
+      if (!nested_) {
+        monitor->ShowMessage(kMsgUnexpected, kIconStop, 0);
+        monitor->SetState(kFailed);
+        result = -1;
+        return Route::kNested;
+      }
+      nested_->depth_ = depth_ + 1;
+      if (multipart) {
+        nested_->StartInBody(partCharset_, partBoundary_, partTransferEncoding_);
+        nestedInHeader_ = 0;
+      } else {
+        nestedInHeader_ = 1;
+      }
+    }
+    return Route::kNested;
+  }
+  return Transcodes(partCharset_, partTransferEncoding_) ? Route::kTranscoded : Route::kVerbatim;
+}
+
+int MessageParser::EscapeThen(const LinePiece& line, bool transcode, bool headerLine, MboxOutput& out) {
+  if (line.first) {
+    const int escaped = EscapeFromLine(line, out);
+    if (escaped != 0) return escaped;
+  }
+  return transcode ? WriteTranscoded(line, headerLine, out) : WriteVerbatim(line, out);
+}
+
+int MessageParser::ParseLine(const LinePiece& line, int inHeader, MboxOutput& out) {
+  if (line.first) {
+    int result = 0;
+    route_ = ChooseRoute(line, inHeader, result);
+    if (result != 0) return result;
+  }
+  switch (route_) {
+    case Route::kMessageHeader:
+      Collect(pendingMessageField_, line, false);
+      return EscapeThen(line, true, true, out);
+    case Route::kBoundary:
+      return WriteVerbatim(line, out);
+    case Route::kPartHeader: {
+      Collect(pendingPartField_, line, true);
+      const int result = EscapeThen(line, true, true, out);
+      if (line.IsEmptyLine()) inPartHeader_ = false;
+      return result;
+    }
+    case Route::kTranscoded:
+      return EscapeThen(line, true, false, out);
+    case Route::kVerbatim:
+      return EscapeThen(line, false, false, out);
+    case Route::kNested: {
+      const int result = nested_->ParseLine(line, nestedInHeader_, out);
+      if (nestedInHeader_ && line.IsEmptyLine()) nestedInHeader_ = 0;
+      return result;
+    }
+  }
+  return 0;
+}
+
+}  // namespace boxferry

@@ -1,0 +1,101 @@
+// Follows the MIME structure of one message while its lines pass by, and decides for every line how it is
+// written: transcoded from Shift_JIS to ISO-2022-JP, written unchanged, or handed to a nested parser (an
+// embedded message, or a multipart inside a part). The writing itself belongs to the concrete class.
+//
+// Rule: header lines (message, part and embedded-message headers) are transcoded; boundary lines are
+// written unchanged; a body line is transcoded only when its governing charset is "iso-2022-jp" and its
+// transfer encoding is not "quoted-printable"; other body lines are written unchanged. Every line except a
+// boundary line first passes the From-escape.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "message/line_piece.h"
+#include "message/mbox_output.h"
+
+namespace boxferry {
+
+class ProgressMonitor;
+
+class MessageParser {
+ public:
+  // A collected header field keeps at most this many bytes; only Content-Type and
+  // Content-Transfer-Encoding matter, and theirs are short.
+  static constexpr std::size_t kMaxFieldBytes = 64 * 1024;
+  // Nested parsers followed below the top-level one (embedded messages and multiparts together).
+  static constexpr int kMaxNestingDepth = 32;
+  static constexpr std::string_view kDefaultSeparator = "From - ";
+
+  explicit MessageParser(ProgressMonitor* monitor);
+  virtual ~MessageParser();
+  MessageParser(const MessageParser&) = delete;
+  MessageParser& operator=(const MessageParser&) = delete;
+
+  // Empties every field and drops the nested parser.
+  void Reset();
+  // Reset, then writes the separator line (`separator` followed by CR LF). 0, or -1 after message 108.
+  int BeginMessage(MboxOutput& out, std::string_view separator = kDefaultSeparator);
+  // Handles one line or one piece of a line. `inHeader` is 1 while the line belongs to this parser's
+  // message header. Returns 0, or the non-zero result of the writer operation that failed.
+  int ParseLine(const LinePiece& line, int inHeader, MboxOutput& out);
+  // Reads a complete header field and stores what it carries at message or part level.
+  void ApplyHeaderField(std::string_view fieldText, bool isPart);
+  // Puts the parser in the body of a message whose Content-Type carried these values (a multipart
+  // inside a part is followed this way).
+  void StartInBody(std::string_view charset, std::string_view boundary, std::string_view transferEncoding);
+
+  const std::string& messageCharset() const { return messageCharset_; }
+  const std::string& messageTransferEncoding() const { return messageTransferEncoding_; }
+  const std::string& boundaryLine() const { return boundaryLine_; }
+  int partCount() const { return partCount_; }
+  bool inPartHeader() const { return inPartHeader_; }
+  const std::string& partCharset() const { return partCharset_; }
+  const std::string& partContentType() const { return partContentType_; }
+  const std::string& partTransferEncoding() const { return partTransferEncoding_; }
+  const std::string& pendingMessageField() const { return pendingMessageField_; }
+  const std::string& pendingPartField() const { return pendingPartField_; }
+  const MessageParser* nested() const { return nested_.get(); }
+  int depth() const { return depth_; }
+
+ protected:
+  // Writes ">" before a line that must not be taken for a separator; called on a line's first piece.
+  virtual int EscapeFromLine(const LinePiece& line, MboxOutput& out) = 0;
+  // Writes the piece converted to ISO-2022-JP, then (on the last piece) the line end. `headerLine` is set
+  // for lines of a message, part or embedded-message header.
+  virtual int WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) = 0;
+  virtual int WriteVerbatim(const LinePiece& line, MboxOutput& out) = 0;
+  // A new parser of the concrete class, or null when none could be made.
+  virtual std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) = 0;
+
+  ProgressMonitor* monitor;
+
+ private:
+  // How the current line goes out; fixed on its first piece.
+  enum class Route { kMessageHeader, kBoundary, kPartHeader, kTranscoded, kVerbatim, kNested };
+
+  Route ChooseRoute(const LinePiece& line, int inHeader, int& result);
+  void Collect(std::string& pending, const LinePiece& line, bool isPart);
+  int EscapeThen(const LinePiece& line, bool transcode, bool headerLine, MboxOutput& out);
+  static bool Transcodes(const std::string& charset, const std::string& transferEncoding);
+
+  std::string messageCharset_;
+  std::string messageTransferEncoding_;
+  int partCount_ = 0;
+  std::string boundaryLine_;
+  bool inPartHeader_ = false;
+  std::string partCharset_;
+  std::string partContentType_;
+  std::string partTransferEncoding_;
+  std::string partBoundary_;
+  std::string pendingMessageField_;
+  std::string pendingPartField_;
+  int nestedInHeader_ = 0;
+  std::unique_ptr<MessageParser> nested_;
+  int depth_ = 0;
+  Route route_ = Route::kMessageHeader;
+};
+
+}  // namespace boxferry

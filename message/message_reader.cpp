@@ -1,0 +1,99 @@
+#include "message/message_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "encoding/cp932.h"
+
+namespace boxferry {
+
+MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity)
+    : file_(file), expectedSize_(expectedSize), buffer_(std::max(capacity, kMinCapacity)) {}
+
+bool MessageReader::Refill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  const std::int64_t got = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+  if (got < 0) return false;
+  if (got == 0) {
+    eof_ = true;
+    return bytesRead_ >= expectedSize_;
+  }
+  end_ += static_cast<std::size_t>(got);
+  bytesRead_ += got;
+  return true;
+}
+
+// Where a piece of an over-long line ends: at most `limit`, never between the two bytes of a character.
+std::size_t MessageReader::PieceEnd(std::size_t limit) const {
+  const std::string_view rest(buffer_.data() + begin_, end_ - begin_);
+  return begin_ + encoding::Cp932PrefixLength(rest, limit - begin_);
+}
+
+MessageReader::Status MessageReader::Next(LinePiece& piece) {
+  if (sticky_ != Status::kPiece) return sticky_;
+  std::size_t scanFrom = begin_;
+  for (;;) {
+    const char* data = buffer_.data();
+    const char* found =
+        std::find_if(data + scanFrom, data + end_, [](char c) { return c == '\r' || c == '\n'; });
+    const std::size_t at = static_cast<std::size_t>(found - data);
+    const bool full = begin_ == 0 && end_ == buffer_.size();
+    if (at < end_) {
+      std::size_t next = at + 1;
+      std::string_view lineEnd = "\n";
+      bool complete = true;
+      if (*found == '\r') {
+        if (at + 1 < end_) {
+          lineEnd = data[at + 1] == '\n' ? std::string_view("\r\n") : std::string_view("\r");
+          next = at + (lineEnd.size());
+        } else if (eof_) {
+          lineEnd = "\r";
+        } else {
+          complete = false;  // need the next byte to tell CR from CR LF
+        }
+      }
+      if (complete) {
+        piece = {std::string_view(data + begin_, at - begin_), lineEnd, !inLine_, true};
+        inLine_ = false;
+        begin_ = next;
+        return Status::kPiece;
+      }
+      if (full) {
+        // The buffer holds nothing but this line's text and a CR: hand out the text before the CR.
+        piece = {std::string_view(data + begin_, at - begin_), std::string_view(), !inLine_, false};
+        inLine_ = true;
+        begin_ = at;
+        return Status::kPiece;
+      }
+    } else if (eof_) {
+      if (begin_ == end_ && !inLine_) {
+        sticky_ = Status::kEnd;
+        return sticky_;
+      }
+      piece = {std::string_view(data + begin_, end_ - begin_), std::string_view(), !inLine_, true};
+      inLine_ = false;
+      begin_ = end_;
+      return Status::kPiece;
+    } else if (full) {
+      const std::size_t cut = PieceEnd(end_ - 1);
+      piece = {std::string_view(data + begin_, cut - begin_), std::string_view(), !inLine_, false};
+      inLine_ = true;
+      begin_ = cut;
+      return Status::kPiece;
+    }
+    // Bytes already scanned need no second look; a CR at the end is looked at again with its successor.
+    const std::size_t rescanFrom = std::min(at, end_) - begin_;
+    if (!Refill()) {
+      sticky_ = Status::kError;
+      return sticky_;
+    }
+    scanFrom = rescanFrom;  // the buffer now starts at the line's first byte
+  }
+}
+
+}  // namespace boxferry

@@ -1,0 +1,50 @@
+// Splits a message file into lines in one buffered pass: a line ends at LF, CR LF or a lone CR, and keeps
+// its own line end. A line longer than the buffer is handed out in pieces cut between characters.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "message/line_piece.h"
+#include "platform/platform.h"
+
+namespace boxferry {
+
+class MessageReader {
+ public:
+  // Large enough that a line in pieces is always longer than any boundary line (whose field is cut at
+  // MessageParser::kMaxFieldBytes).
+  static constexpr std::size_t kDefaultCapacity = 256 * 1024;
+  static constexpr std::size_t kMinCapacity = 16;
+
+  enum class Status { kPiece, kEnd, kError };
+
+  // `expectedSize` is the file's size when it was opened: reaching the end of the file before that many
+  // bytes were read means the file shrank while it was read, which is a read error.
+  MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity = kDefaultCapacity);
+  MessageReader(const MessageReader&) = delete;
+  MessageReader& operator=(const MessageReader&) = delete;
+
+  // The next line or piece of a line. The piece's views stay valid until the next call. After kEnd or
+  // kError every further call returns the same.
+  Status Next(LinePiece& piece);
+
+  std::int64_t bytesRead() const { return bytesRead_; }
+
+ private:
+  bool Refill();  // compacts the buffer and reads once; false on a read error or a shrunken file
+  std::size_t PieceEnd(std::size_t limit) const;
+
+  platform::File& file_;
+  std::int64_t expectedSize_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first unconsumed byte
+  std::size_t end_ = 0;    // end of the bytes read
+  std::int64_t bytesRead_ = 0;
+  bool eof_ = false;
+  bool inLine_ = false;  // the previous piece did not end its line
+  Status sticky_ = Status::kPiece;
+};
+
+}  // namespace boxferry

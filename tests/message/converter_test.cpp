@@ -1,0 +1,134 @@
+// One message file into the mbox: separator, line ends, header flag, failures, long lines, real messages.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "encoding/jis_encoder.h"
+#include "message/mbox_converter.h"
+#include "test_support.h"
+
+namespace boxferry {
+namespace {
+
+TEST(Converter, WorkedExample) {
+  const std::string in =
+      "Subject: test\r\nContent-Type: text/plain;\r\n\tcharset=\"ISO-2022-JP\"\r\n\r\nFrom here on\r\n"
+      "\x93\xfa\x96\x7b\r\nend\r\n";
+  int result = -2;
+  const std::string out = test::ConvertBytes(in, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(test::ToHex(out), test::ToHex("From - \r\nSubject: test\r\nContent-Type: text/plain;\r\n"
+                                          "\tcharset=\"ISO-2022-JP\"\r\n\r\n>From here on\r\n" +
+                                          test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42") + "\r\nend\r\n"));
+}
+
+struct EndCase {
+  const char* name;
+  std::string in;
+  std::string out;
+};
+
+class MessageEnds : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(MessageEnds, NextSeparatorStartsALine) {
+  int result = -2;
+  EXPECT_EQ(test::ToHex(test::ConvertBytes(GetParam().in, &result)), test::ToHex(GetParam().out));
+  EXPECT_EQ(result, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Converter, MessageEnds,
+    ::testing::Values(EndCase{"EmptyFile", "", "From - \r\n"},
+                      EndCase{"LastLineWithoutEnd", "S: x\r\n\r\nbody", "From - \r\nS: x\r\n\r\nbody\r\n"},
+                      EndCase{"LastLineLoneCr", "S: x\r\n\r\nbody\r", "From - \r\nS: x\r\n\r\nbody\r\n"},
+                      EndCase{"LastLineLf", "S: x\n\nbody\n", "From - \r\nS: x\n\nbody\n"},
+                      EndCase{"HeaderOnlyNoEnd", "S: x", "From - \r\nS: x\r\n"},
+                      // A first line that is an mbox envelope line becomes the separator itself.
+                      EndCase{"EnvelopeLine", "From a@b Mon Dec  7 10:00:00 2026\nS: x\r\n\r\nFrom y\r\n",
+                              "From a@b Mon Dec  7 10:00:00 2026\r\nS: x\r\n\r\n>From y\r\n"},
+                      EndCase{"EnvelopeLineOnly", "From a@b\r", "From a@b\r\n"},
+                      EndCase{"EnvelopeNeedsTheBlank", "From:a@b\r\n", "From - \r\nFrom:a@b\r\n"},
+                      EndCase{"SecondFromLineIsEscaped", "S: x\r\nFrom a\r\n",
+                              "From - \r\nS: x\r\n>From a\r\n"}),
+    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+TEST(Converter, FileThatCannotBeOpenedWritesNothing) {
+  test::TempDir dir;
+  std::filesystem::create_symlink(dir.Path("missing"), dir.Path("dangling.ALM"));
+  std::vector<std::string> paths = {dir.Path("dangling.ALM"), dir.Path("absent.ALM")};
+  if (geteuid() != 0) {  // permissions do not stop root
+    test::WriteFile(dir.Path("locked.ALM"), "S: x\r\n");
+    std::filesystem::permissions(dir.Path("locked.ALM"), std::filesystem::perms::none);
+    paths.push_back(dir.Path("locked.ALM"));
+  }
+  for (const std::string& path : paths) {
+    test::RunningMonitor running;
+    MboxConverter converter(&running.monitor);
+    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
+    EXPECT_EQ(converter.ConvertMessage(path, "a", "f", "x.ALM", dir.Path("mbox"), mbox), -1) << path;
+    EXPECT_TRUE(running.Failed(kMsgFileOpenFailed)) << path;
+    EXPECT_EQ(mbox.Size(), 0) << path;
+  }
+}
+
+TEST(Converter, ReadErrorKeepsTheSeparator) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.Path("dir.ALM"));  // opens, but every read fails
+  test::RunningMonitor running;
+  MboxConverter converter(&running.monitor);
+  {
+    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
+    EXPECT_EQ(converter.ConvertMessage(dir.Path("dir.ALM"), "a", "f", "dir.ALM", dir.Path("mbox"), mbox), -1);
+  }
+  EXPECT_TRUE(running.Failed(kMsgFileReadFailed));
+  EXPECT_EQ(test::ReadFile(dir.Path("mbox")), "From - \r\n");
+}
+
+TEST(Converter, FullDiskIsMessage108) {
+  test::TempDir dir;
+  test::WriteFile(dir.Path("1.ALM"), "Subject: x\r\n\r\nbody\r\n");
+  platform::File full = platform::File::OpenReadWrite("/dev/full");
+  if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";
+  test::RunningMonitor running;
+  MboxConverter converter(&running.monitor);
+  EXPECT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", "/dev/full", full), -1);
+  EXPECT_TRUE(running.Failed(kMsgFileWriteFailed));
+}
+
+TEST(Converter, AppendsBehindWhatTheMboxHolds) {
+  test::TempDir dir;
+  test::WriteFile(dir.Path("1.ALM"), "S: 1\r\n");
+  test::WriteFile(dir.Path("2.ALM"), "S: 2");
+  test::RunningMonitor running;
+  MboxConverter converter(&running.monitor);
+  {
+    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
+    ASSERT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", dir.Path("mbox"), mbox), 0);
+    ASSERT_EQ(converter.ConvertMessage(dir.Path("2.ALM"), "a", "f", "2.ALM", dir.Path("mbox"), mbox), 0);
+  }
+  EXPECT_EQ(test::ReadFile(dir.Path("mbox")), "From - \r\nS: 1\r\nFrom - \r\nS: 2\r\n");
+}
+
+// Lines longer than the reader's buffer go through in pieces and come out as if converted whole.
+TEST(Converter, LongLinesStreamLikeWholeLines) {
+  std::string kanji;
+  for (int i = 0; i < 5000; ++i) kanji += (i % 7 ? "\x93\xfa" : "a\xb1");
+  const std::string message = "Subject: x\r\nX-Long: " + std::string(3000, 'h') +
+                              "\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n" + kanji +
+                              "\r\nFrom " + std::string(2000, 'f') + "\r\n" + kanji;
+  const std::string expected = "From - \r\nSubject: x\r\nX-Long: " + std::string(3000, 'h') +
+                               "\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n" +
+                               encoding::Cp932ToJis(kanji) + "\r\n>From " + std::string(2000, 'f') + "\r\n" +
+                               encoding::Cp932ToJis(kanji) + "\r\n";
+  for (std::size_t capacity : {std::size_t{100}, std::size_t{4099}, MessageReader::kDefaultCapacity}) {
+    int result = -2;
+    const std::string out = test::ConvertBytes(message, &result, capacity);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(out == expected) << "capacity " << capacity;
+  }
+}
+
+}  // namespace
+}  // namespace boxferry

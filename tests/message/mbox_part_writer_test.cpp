@@ -1,0 +1,118 @@
+// What the writer puts into the mbox for single lines: From-escaping, transcoding, verbatim bytes.
+#include "message/mbox_part_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.h"
+
+namespace boxferry {
+namespace {
+
+const std::string kJisHeader = "Content-Type: text/plain; charset=iso-2022-jp\r\n\r\n";
+const std::string kPlainHeader = "Subject: x\r\n\r\n";
+
+// The mbox bytes after the separator and the header for a message whose body is `body`.
+std::string BodyOut(const std::string& header, const std::string& body) {
+  const std::string out = test::ConvertBytes(header + body);
+  const std::string prefix = "From - \r\n" + header;
+  EXPECT_TRUE(out.starts_with(prefix)) << test::ToHex(out);
+  return out.substr(std::min(prefix.size(), out.size()));
+}
+
+struct LineCase {
+  const char* name;
+  bool transcoded;  // body declared iso-2022-jp
+  std::string in;
+  std::string out;
+};
+
+class WriterLines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(WriterLines, WritesTheExpectedBytes) {
+  const LineCase& c = GetParam();
+  EXPECT_EQ(test::ToHex(BodyOut(c.transcoded ? kJisHeader : kPlainHeader, c.in)), test::ToHex(c.out));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, WriterLines,
+    ::testing::Values(
+        LineCase{"FromHereEscaped", false, "From here\r\n", ">From here\r\n"},
+        LineCase{"FromBlankOnlyEscaped", true, "From \r\n", ">From \r\n"},
+        LineCase{"AlreadyQuotedGetsOneMore", false, ">From here\r\n>>From x\n", ">>From here\r\n>>>From x\n"},
+        LineCase{"NotSeparators", false, "From\r\nfrom here\r\nFrom\there\r\n From here\r\n>From\r\n",
+                 "From\r\nfrom here\r\nFrom\there\r\n From here\r\n>From\r\n"},
+        LineCase{"Hiragana", true, "\x82\xa0\r\n", test::Hex("1B 24 42 24 22 1B 28 42 0D 0A")},
+        LineCase{"Nippon", true, "\x93\xfa\x96\x7b\r\n", test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42 0D 0A")},
+        LineCase{"SixFixUps", true, "\x81\x60\x81\x61\x81\x7c\x81\x91\x81\x92\x81\xca\n",
+                 test::Hex("1B 24 42 21 41 21 42 21 5D 21 71 21 72 22 4C 1B 28 42 0A")},
+        LineCase{"HalfWidthKatakana", true, "\xb1\r\n", test::Hex("1B 28 49 31 1B 28 42 0D 0A")},
+        LineCase{"AsciiUnchanged", true, "plain \x1b text\r\n", "plain \x1b text\r\n"},
+        LineCase{"EmptyLineOnlyLineEnd", true, "\r\n\n", "\r\n\n"},
+        LineCase{"LoneCrKept", true, "a\rb\r\n", "a\rb\r\n"},
+        // A NUL byte is written like any ASCII byte; the rest of the line follows.
+        LineCase{"NulTranscoded", true, std::string("a\0\x82\xa0z\r\n", 7),
+                 test::Hex("61 00 1B 24 42 24 22 1B 28 42 7A 0D 0A")},
+        LineCase{"NulVerbatim", false, std::string("a\0\x82\xa0z\r\n", 7),
+                 std::string("a\0\x82\xa0z\r\n", 7)},
+        LineCase{"SjisVerbatimWithoutCharset", false, "\x82\xa0\r\n", "\x82\xa0\r\n"}),
+    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+
+TEST(Writer, BoundaryLinesAreNeverEscapedOrTranscoded) {
+  const std::string message =
+      "Content-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
+      "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x82\xa0\r\nFrom y\r\n--From x--\r\n";
+  const std::string out = test::ConvertBytes(message);
+  EXPECT_EQ(out,
+            "From - \r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
+            "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1b$B$\"\x1b(B\r\n>From y\r\n"
+            "--From x--\r\n");
+}
+
+TEST(Writer, HeaderLinesOfPartsAndEmbeddedMessagesUseEncodedWords) {
+  const std::string yamada = "\x8e\x52\x93\x63";
+  const std::string message =
+      "Subject: " + yamada + "\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n" +
+      "Content-Type: message/rfc822\r\n\r\nFrom: " + yamada + " <a@b>\r\n\r\n" + yamada +
+      "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + yamada + "\"\r\n\r\n--b--\r\n";
+  const std::string word = "=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=";
+  EXPECT_EQ(test::ConvertBytes(message),
+            "From - \r\nSubject: " + word + "\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n" +
+                "Content-Type: message/rfc822\r\n\r\nFrom: " + word + " <a@b>\r\n\r\n" + yamada +
+                "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + word + "\"\r\n\r\n--b--\r\n");
+}
+
+TEST(Writer, NeedsFromEscape) {
+  EXPECT_TRUE(MboxPartWriter::NeedsFromEscape("From "));
+  EXPECT_TRUE(MboxPartWriter::NeedsFromEscape(">>>From x"));
+  EXPECT_FALSE(MboxPartWriter::NeedsFromEscape(">> From x"));
+  EXPECT_FALSE(MboxPartWriter::NeedsFromEscape(">>>"));
+  EXPECT_FALSE(MboxPartWriter::NeedsFromEscape(""));
+}
+
+TEST(Writer, TranscodingInPiecesCarriesTheMode) {
+  test::RunningMonitor running;
+  MboxPartWriter writer(&running.monitor);
+  std::string out;
+  writer.TranscodeToJis(LinePiece{"\x82\xa0", "", true, false}, out);
+  writer.TranscodeToJis(LinePiece{"\x82\xa0", "", false, false}, out);
+  writer.TranscodeToJis(LinePiece{"a", "\r\n", false, true}, out);
+  EXPECT_EQ(test::ToHex(out), test::ToHex(test::Hex("1B 24 42 24 22 24 22 1B 28 42 61")));
+}
+
+TEST(Writer, FullDiskIsMessage108) {
+  test::TempDir dir;
+  const std::string messagePath = dir.Path("1.ALM");
+  test::WriteFile(messagePath, "Subject: x\r\n\r\nbody\r\n");
+  platform::File full = platform::File::OpenReadWrite("/dev/full");
+  if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";
+  test::RunningMonitor running;
+  MboxPartWriter writer(&running.monitor);
+  MboxOutput out(full, 4);  // the separator does not fit: it goes straight to the file
+  EXPECT_EQ(writer.BeginMessage(out), -1);
+  EXPECT_TRUE(running.Failed(kMsgFileWriteFailed));
+}
+
+}  // namespace
+}  // namespace boxferry
