@@ -1,0 +1,85 @@
+#include "app/converter_dialog.h"
+
+#include "engine/control_ids.h"
+#include "engine/messages.h"
+#include "engine/run_state.h"
+
+namespace boxferry {
+
+ConverterDialog::ConverterDialog(DialogWindow& window, const ConverterFactory& makeConverter)
+    : window_(window), converter_(makeConverter(&monitor_)) {
+  SetMainWindow(&window_);
+}
+
+ConverterDialog::~ConverterDialog() {
+  // The monitor must not reach a window that is going away; a later dialog may have replaced ours.
+  if (MainWindow() == &window_) SetMainWindow(nullptr);
+}
+
+void ConverterDialog::Initialize() {
+  monitor_.SetStatusText(kMsgChooseFolders);
+  monitor_.SetState(kNotReady);
+}
+
+void ConverterDialog::WindowShown() {
+  if (welcomeShown_) return;
+  // Marked before the box opens: events handled while it is open may report another show.
+  welcomeShown_ = true;
+  window_.ShowMessageBox(MessageText(kMsgWelcome), kIconInformation, 0);
+}
+
+void ConverterDialog::ChooseInputFolder() {
+  ChooseFolder(kMsgChooseInput, inputFolder_, kInputPathEdit);
+}
+
+void ConverterDialog::ChooseOutputFolder() {
+  ChooseFolder(kMsgChooseOutput, outputFolder_, kOutputPathEdit);
+}
+
+void ConverterDialog::ChooseFolder(int promptId, std::string& folder, int pathControl) {
+  // The buttons are disabled during a run; a folder never changes under a running conversion.
+  if (!monitor_.IsIdle()) return;
+  std::optional<std::string> chosen = window_.ChooseFolder(MessageText(promptId), folder);
+  if (!chosen) return;
+  folder = *chosen;
+  window_.SetItemText(pathControl, folder);
+  UpdateReadiness();
+}
+
+int ConverterDialog::UpdateReadiness() {
+  const bool ready = !inputFolder_.empty() && !outputFolder_.empty() && inputFolder_ != outputFolder_;
+  if (!ready) {
+    monitor_.SetStatusText(kMsgChooseFolders);
+    monitor_.SetState(kNotReady);
+    return 0;
+  }
+  monitor_.SetStatusText(kMsgReady);
+  monitor_.SetState(kReady);
+  return 1;
+}
+
+void ConverterDialog::Start() {
+  // Start is enabled only in Ready; a press that slips through (a queued click, a nested Enter) must not
+  // begin a second run inside the first.
+  if (monitor_.state() != kReady) return;
+  converter_->Convert(inputFolder_, outputFolder_);
+}
+
+void ConverterDialog::CancelRequest() {
+  if (monitor_.IsRunning()) {
+    monitor_.SetState(kCancelling);
+  } else if (monitor_.IsIdle()) {
+    window_.CloseDialog();
+  }
+  // Cancelling, Failed or Completed: the run is unwinding and ends by itself.
+}
+
+void ConverterDialog::About() {
+  window_.OpenAboutBox();
+}
+
+const std::string& ConverterDialog::AboutEntryText() {
+  return MessageText(kMsgAboutMenu);
+}
+
+}  // namespace boxferry

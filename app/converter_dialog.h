@@ -1,0 +1,68 @@
+// The main dialog's behaviour, shared by every window system: initialisation, the welcome box, the
+// folder choice with its readiness rule, Start, the Cancel/Close request and the About entry. A front end
+// forwards its window's events here and implements DialogWindow over its controls.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/dialog_window.h"
+#include "engine/progress_monitor.h"
+#include "engine/store_converter.h"
+
+namespace boxferry {
+
+class ConverterDialog {
+ public:
+  // Makes the converter the dialog owns, given the dialog's monitor.
+  using ConverterFactory = std::function<std::unique_ptr<StoreConverter>(ProgressMonitor*)>;
+
+  // `window` must outlive the dialog. Registers it as the application's main window, which is where the
+  // monitor shows its fields.
+  ConverterDialog(DialogWindow& window, const ConverterFactory& makeConverter);
+  ~ConverterDialog();
+  ConverterDialog(const ConverterDialog&) = delete;
+  ConverterDialog& operator=(const ConverterDialog&) = delete;
+
+  // The dialog's initialisation, once its controls exist: status line 115, Cancel/Close reads "閉じる",
+  // Start disabled.
+  void Initialize();
+  // The window is being shown: the welcome box (message 110), the first time only.
+  void WindowShown();
+  // The two "..." buttons.
+  void ChooseInputFolder();
+  void ChooseOutputFolder();
+  // Status 116 and Ready when both folders are chosen and differ byte for byte; else status 115 and
+  // NotReady. Returns 1 when ready.
+  int UpdateReadiness();
+  // The Start button: converts the input folder into the output folder. Every outcome has been shown by
+  // the monitor when the run returns, so its result is not used.
+  void Start();
+  // The Cancel/Close button, Escape and the close box: asks a run to stop; closes the dialog while idle;
+  // does nothing while a run unwinds.
+  void CancelRequest();
+  // The About entry.
+  void About();
+
+  // The text of the About entry, or empty when there is to be no entry.
+  static const std::string& AboutEntryText();
+
+  const std::string& inputFolder() const { return inputFolder_; }
+  const std::string& outputFolder() const { return outputFolder_; }
+  const ProgressMonitor& monitor() const { return monitor_; }
+  ProgressMonitor& monitor() { return monitor_; }
+  bool welcomeShown() const { return welcomeShown_; }
+
+ private:
+  void ChooseFolder(int promptId, std::string& folder, int pathControl);
+
+  DialogWindow& window_;
+  std::string inputFolder_;
+  std::string outputFolder_;
+  ProgressMonitor monitor_;
+  std::unique_ptr<StoreConverter> converter_;
+  bool welcomeShown_ = false;
+};
+
+}  // namespace boxferry

@@ -1,0 +1,147 @@
+#include "app/qt/template_widgets.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+
+namespace boxferry {
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+Qt::Alignment AlignmentOf(unsigned style) {
+  Qt::Alignment horizontal = (style & kAlignRight) ? Qt::AlignRight : Qt::AlignLeft;
+  // A Windows static without SS_CENTERIMAGE draws its text at the top; ours are one line high, so the
+  // difference is at most the rounding of the height.
+  Qt::Alignment vertical = (style & kCenterVertically) ? Qt::AlignVCenter : Qt::AlignTop;
+  return horizontal | vertical;
+}
+
+// A read-only edit has the dialog's face colour behind its text, as on Windows.
+void UseDialogFace(QWidget* widget) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  widget->setPalette(palette);
+}
+
+QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIcon& icon,
+                     const PixelRect& rect) {
+  const QString text = FromUtf8(control.text);
+  switch (control.kind) {
+    case ControlKind::kStatic: {
+      auto* label = new QLabel(&window);
+      // Names from the store are shown as they stand, never as markup.
+      label->setTextFormat(Qt::PlainText);
+      label->setText(text);
+      label->setAlignment(AlignmentOf(control.style));
+      return label;
+    }
+    case ControlKind::kIcon: {
+      auto* label = new QLabel(&window);
+      // A Windows icon control sizes itself to the icon: 32 by 32 at 96 dpi.
+      const int side = 32;
+      label->setPixmap(icon.pixmap(side, side));
+      label->setFixedSize(side, side);
+      label->move(rect.x, rect.y);
+      return label;
+    }
+    case ControlKind::kEdit: {
+      if (control.style & kMultiLine) {
+        auto* edit = new QPlainTextEdit(&window);
+        QString notice = text;
+        notice.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        edit->setPlainText(notice);
+        edit->setReadOnly(control.style & kReadOnly);
+        edit->setVerticalScrollBarPolicy((control.style & kVerticalScroll) ? Qt::ScrollBarAsNeeded
+                                                                           : Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        if (control.style & kReadOnly) UseDialogFace(edit);
+        return edit;
+      }
+      auto* edit = new QLineEdit(&window);
+      edit->setText(text);
+      edit->setReadOnly(control.style & kReadOnly);
+      edit->setFrame(control.style & kBorder);
+      if (control.style & kReadOnly) UseDialogFace(edit);
+      return edit;
+    }
+    case ControlKind::kButton: {
+      auto* button = new QPushButton(text, &window);
+      if (control.style & kDefaultButton) button->setDefault(true);
+      return button;
+    }
+    case ControlKind::kGroupBox:
+      return new QGroupBox(text, &window);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+QFont DialogFont(const DialogTemplate& dialog) {
+  QFont font;  // the application's font: its family is the last resort
+  QStringList families{QStringLiteral("MS UI Gothic"),       QStringLiteral("IPAPGothic"),
+                       QStringLiteral("IPAGothic"),          QStringLiteral("Noto Sans CJK JP"),
+                       QStringLiteral("Source Han Sans JP"), QStringLiteral("VL PGothic"),
+                       QStringLiteral("TakaoPGothic")};
+  families.append(font.families().isEmpty() ? QStringList{font.family()} : font.families());
+  font.setFamilies(families);
+  font.setPointSize(dialog.pointSize);
+  return font;
+}
+
+DialogBase DialogBaseOf(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int letters =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return DialogBase{AverageLetterWidth(letters), metrics.height()};
+}
+
+std::map<int, QWidget*> BuildFromTemplate(QDialog& window, const DialogTemplate& dialog, const QIcon& icon) {
+  window.setFont(DialogFont(dialog));
+  window.setWindowTitle(FromUtf8(dialog.caption));
+  const DialogBase base = DialogBaseOf(window.font());
+  const PixelRect client = DialogUnitsToPixels(base, 0, 0, dialog.width, dialog.height);
+  window.setFixedSize(client.width, client.height);
+
+  std::map<int, QWidget*> items;
+  QWidget* previousStop = nullptr;
+  for (const ControlTemplate& control : dialog.controls) {
+    const PixelRect rect = DialogUnitsToPixels(base, control.x, control.y, control.width, control.height);
+    QWidget* widget = MakeControl(window, control, icon, rect);
+    if (control.kind != ControlKind::kIcon) widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
+    if (control.kind == ControlKind::kGroupBox) widget->lower();  // a frame never covers what it frames
+    if (control.style & kTabStop) {
+      widget->setFocusPolicy(Qt::StrongFocus);
+      if (previousStop) QWidget::setTabOrder(previousStop, widget);
+      previousStop = widget;
+    } else if (control.kind == ControlKind::kEdit || control.kind == ControlKind::kButton) {
+      widget->setFocusPolicy(Qt::ClickFocus);  // reachable by the mouse, skipped by Tab
+    }
+    if (control.id != kNoControlId) {
+      widget->setObjectName(QStringLiteral("item%1").arg(control.id));
+      items[control.id] = widget;
+    }
+  }
+  return items;
+}
+
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icon/boxferry-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
+}
+
+}  // namespace boxferry

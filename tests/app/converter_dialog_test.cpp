@@ -1,0 +1,423 @@
+// The dialog logic seen through a fake window: what the buttons and texts show after each step.
+#include "app/converter_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/fake_window.h"
+#include "app/test_store.h"
+#include "engine/control_ids.h"
+#include "engine/mailbox_converter.h"
+#include "engine/messages.h"
+#include "support/temp_dir.h"
+
+namespace boxferry {
+namespace {
+
+using testing::FakeWindow;
+using testing::TempDir;
+
+// Appends each message file as it stands behind a separator; can fail at a chosen message.
+class FakeConverter : public MailboxConverter {
+ public:
+  enum class Failure { kNone, kReported, kUnreported };
+  FakeConverter(ProgressMonitor* monitor, Failure failure, int failAt)
+      : MailboxConverter(monitor), failure_(failure), failAt_(failAt) {}
+
+  int ConvertMessage(const std::string& messagePath, const std::string&, const std::string&,
+                     const std::string&, const std::string&, platform::File& mboxFile) override {
+    if (failure_ != Failure::kNone && ++seen_ == failAt_) {
+      if (failure_ == Failure::kReported) {
+        monitor->ShowMessage(kMsgFileReadFailed, kIconStop, 0);
+        monitor->SetState(kFailed);
+      }
+      return -1;
+    }
+    const std::string text = "From - \r\n" + testing::ReadFile(messagePath);
+    return mboxFile.WriteAll(text.data(), text.size()) ? 0 : -1;
+  }
+
+ private:
+  Failure failure_;
+  int failAt_;
+  int seen_ = 0;
+};
+
+ConverterDialog::ConverterFactory Fake(FakeConverter::Failure failure = FakeConverter::Failure::kNone,
+                                       int failAt = 0) {
+  return [=](ProgressMonitor* monitor) { return std::make_unique<FakeConverter>(monitor, failure, failAt); };
+}
+
+std::string Box(int flags, int id) {
+  return std::to_string(flags) + " " + MessageText(id);
+}
+
+TEST(ConverterDialogTest, InitialisationShowsCloseAndDisablesStart) {
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  EXPECT_EQ(MainWindow(), &window);
+  dialog.Initialize();
+  EXPECT_EQ(window.Text(kStatusText), MessageText(kMsgChooseFolders));
+  EXPECT_EQ(window.Text(kCancelCloseButton), "閉じる");
+  EXPECT_FALSE(window.Enabled(kStartButton));
+  EXPECT_TRUE(window.Enabled(kChooseInputButton));
+  EXPECT_TRUE(window.Enabled(kChooseOutputButton));
+  EXPECT_EQ(dialog.monitor().state(), kNotReady);
+  EXPECT_TRUE(window.boxes.empty());  // the welcome waits for the window to be shown
+}
+
+TEST(ConverterDialogTest, WelcomeIsShownOnceWithoutTouchingTheStatusLine) {
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  const int statusWrites = window.textWrites[kStatusText];
+  // Showing again while the box is open (a nested show) must not open a second box.
+  window.onBox = [&](const std::string&) { dialog.WindowShown(); };
+  dialog.WindowShown();
+  window.onBox = nullptr;
+  dialog.WindowShown();
+  EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconInformation, kMsgWelcome)});
+  EXPECT_EQ(window.textWrites[kStatusText], statusWrites);
+}
+
+TEST(ConverterDialogTest, MainWindowIsClearedWithTheDialog) {
+  FakeWindow window;
+  { ConverterDialog dialog(window, Fake()); }
+  EXPECT_EQ(MainWindow(), nullptr);
+}
+
+// One press of a "..." button and what the chooser answers (nullopt: cancelled).
+struct Choice {
+  bool input;
+  std::optional<std::string> answer;
+};
+
+struct ReadinessCase {
+  const char* name;
+  std::vector<Choice> choices;
+  RunState state;
+  int status;
+  std::string input;
+  std::string output;
+};
+
+class ReadinessTest : public ::testing::TestWithParam<ReadinessCase> {};
+
+TEST_P(ReadinessTest, StateStatusAndFieldsFollowTheChoices) {
+  const ReadinessCase& c = GetParam();
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  for (const Choice& choice : c.choices) {
+    window.choices.push_back(choice.answer);
+    if (choice.input) {
+      dialog.ChooseInputFolder();
+    } else {
+      dialog.ChooseOutputFolder();
+    }
+  }
+  EXPECT_EQ(dialog.monitor().state(), c.state);
+  EXPECT_EQ(window.Text(kStatusText), MessageText(c.status));
+  EXPECT_EQ(window.Enabled(kStartButton), c.state == kReady);
+  EXPECT_EQ(dialog.inputFolder(), c.input);
+  EXPECT_EQ(dialog.outputFolder(), c.output);
+  EXPECT_EQ(window.Text(kInputPathEdit), c.input);
+  EXPECT_EQ(window.Text(kOutputPathEdit), c.output);
+}
+
+const ReadinessCase kReadinessCases[] = {
+    {"InputOnly", {{true, "/in"}}, kNotReady, kMsgChooseFolders, "/in", ""},
+    {"OutputOnly", {{false, "/out"}}, kNotReady, kMsgChooseFolders, "", "/out"},
+    {"Both", {{true, "/in"}, {false, "/out"}}, kReady, kMsgReady, "/in", "/out"},
+    {"OutputFirst", {{false, "/out"}, {true, "/in"}}, kReady, kMsgReady, "/in", "/out"},
+    {"Equal", {{true, "/m"}, {false, "/m"}}, kNotReady, kMsgChooseFolders, "/m", "/m"},
+    {"ReadyThenEqual",
+     {{true, "/in"}, {false, "/out"}, {false, "/in"}},
+     kNotReady,
+     kMsgChooseFolders,
+     "/in",
+     "/in"},
+    {"EqualThenDifferent", {{true, "/m"}, {false, "/m"}, {true, "/n"}}, kReady, kMsgReady, "/n", "/m"},
+    {"LetterCaseDiffers", {{true, "/a/Mail"}, {false, "/a/mail"}}, kReady, kMsgReady, "/a/Mail", "/a/mail"},
+    {"TrailingSeparatorDiffers", {{true, "/a/b"}, {false, "/a/b/"}}, kReady, kMsgReady, "/a/b", "/a/b/"},
+    {"OutputInsideInput", {{true, "/a"}, {false, "/a/b"}}, kReady, kMsgReady, "/a", "/a/b"},
+    {"CancelledFirstChoice", {{true, std::nullopt}}, kNotReady, kMsgChooseFolders, "", ""},
+    {"CancelKeepsEarlierPath",
+     {{true, "/in"}, {true, std::nullopt}},
+     kNotReady,
+     kMsgChooseFolders,
+     "/in",
+     ""},
+    {"CancelWhileReady",
+     {{true, "/in"}, {false, "/out"}, {false, std::nullopt}},
+     kReady,
+     kMsgReady,
+     "/in",
+     "/out"},
+    {"SameChoiceAgain", {{true, "/in"}, {false, "/out"}, {false, "/out"}}, kReady, kMsgReady, "/in", "/out"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Choices, ReadinessTest, ::testing::ValuesIn(kReadinessCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ConverterDialogTest, ChooserGetsThePromptAndTheCurrentFolder) {
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  window.choices = {"/in", std::nullopt, "/out", "/out2"};
+  dialog.ChooseInputFolder();
+  dialog.ChooseInputFolder();
+  dialog.ChooseOutputFolder();
+  dialog.ChooseOutputFolder();
+  const std::string in = MessageText(kMsgChooseInput);
+  const std::string out = MessageText(kMsgChooseOutput);
+  EXPECT_EQ(window.chooserCalls,
+            (std::vector<std::string>{in + " | ", in + " | /in", out + " | ", out + " | /out"}));
+}
+
+TEST(ConverterDialogTest, CancelledChoiceWritesNothing) {
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  window.choices = {"/in", "/out"};
+  dialog.ChooseInputFolder();
+  dialog.ChooseOutputFolder();
+  const auto writes = window.textWrites;
+  const int pumps = window.pumps;
+  window.choices = {std::nullopt};
+  dialog.ChooseOutputFolder();
+  EXPECT_EQ(window.textWrites, writes);
+  EXPECT_EQ(window.pumps, pumps);
+}
+
+// Puts the monitor into `state` the way a run does.
+void Reach(ProgressMonitor& monitor, RunState state) {
+  if (state == kNotReady) return;
+  monitor.SetState(kReady);
+  if (state == kReady) return;
+  monitor.SetState(kRunning);
+  if (state != kRunning) monitor.SetState(state);
+}
+
+struct CancelCase {
+  RunState before;
+  RunState after;
+  bool closes;
+  bool asksToStop;  // box 119
+};
+
+class CancelRequestTest : public ::testing::TestWithParam<CancelCase> {};
+
+// The Cancel/Close button, Escape and the close box all arrive here.
+TEST_P(CancelRequestTest, ClosesWhileIdleStopsARunAndWaitsWhileUnwinding) {
+  const CancelCase& c = GetParam();
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  Reach(dialog.monitor(), c.before);
+  ASSERT_EQ(dialog.monitor().state(), c.before);
+  window.boxes.clear();
+  dialog.CancelRequest();
+  EXPECT_EQ(dialog.monitor().state(), c.after);
+  EXPECT_EQ(window.closed, c.closes ? 1 : 0);
+  EXPECT_EQ(window.boxes, c.asksToStop ? std::vector<std::string>{Box(kIconStop, kMsgCancelled)}
+                                       : std::vector<std::string>{});
+  if (c.asksToStop) {
+    EXPECT_EQ(window.Text(kStatusText), MessageText(kMsgCancelled));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(States, CancelRequestTest,
+                         ::testing::Values(CancelCase{kNotReady, kNotReady, true, false},
+                                           CancelCase{kReady, kReady, true, false},
+                                           CancelCase{kRunning, kCancelling, false, true},
+                                           CancelCase{kCancelling, kCancelling, false, false},
+                                           CancelCase{kFailed, kFailed, false, false},
+                                           CancelCase{kCompleted, kCompleted, false, false}),
+                         [](const auto& info) { return "State" + std::to_string(int(info.param.before)); });
+
+// Chooses `in` and `out` and presses Start.
+void StartRun(FakeWindow& window, ConverterDialog& dialog, const std::string& in, const std::string& out) {
+  window.choices = {in, out};
+  dialog.ChooseInputFolder();
+  dialog.ChooseOutputFolder();
+  ASSERT_EQ(dialog.monitor().state(), kReady);
+  window.boxes.clear();
+  dialog.Start();
+}
+
+struct RunCase {
+  const char* name;
+  FakeConverter::Failure failure;
+  int failAt;
+  std::vector<std::string> boxes;
+  std::string files;
+};
+
+class StartTest : public ::testing::TestWithParam<RunCase> {};
+
+// Whatever the run's outcome, the dialog adds nothing of its own and is ready for the next run.
+TEST_P(StartTest, RunEndsReadyWithItsOwnMessageOnly) {
+  const RunCase& c = GetParam();
+  TempDir store, output;
+  testing::WriteStore(store.path(), 3);
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake(c.failure, c.failAt));
+  dialog.Initialize();
+  StartRun(window, dialog, store.str(), output.str());
+  EXPECT_EQ(window.boxes, c.boxes);
+  EXPECT_EQ(window.Text(kStatusText),
+            FirstLine(MessageText(c.failure == FakeConverter::Failure::kNone       ? kMsgCompleted
+                                  : c.failure == FakeConverter::Failure::kReported ? kMsgFileReadFailed
+                                                                                   : kMsgUnexpected)));
+  EXPECT_EQ(window.Text(kFileCountText), c.files);
+  EXPECT_EQ(dialog.monitor().state(), kReady);
+  EXPECT_TRUE(window.Enabled(kStartButton));
+  EXPECT_TRUE(window.Enabled(kChooseInputButton));
+  EXPECT_TRUE(window.Enabled(kChooseOutputButton));
+  EXPECT_EQ(window.Text(kCancelCloseButton), "閉じる");
+  EXPECT_EQ(window.closed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, StartTest,
+    ::testing::Values(
+        RunCase{"Completed", FakeConverter::Failure::kNone, 0, {Box(kIconInformation, kMsgCompleted)}, "3"},
+        RunCase{"ReportedFailure",
+                FakeConverter::Failure::kReported,
+                2,
+                {Box(kIconStop, kMsgFileReadFailed)},
+                "1"},
+        RunCase{"UnreportedFailure",
+                FakeConverter::Failure::kUnreported,
+                2,
+                {Box(kIconStop, kMsgUnexpected)},
+                "1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ConverterDialogTest, StartConvertsTheChosenFoldersAndCanRunAgain) {
+  TempDir store, output, output2;
+  testing::WriteStore(store.path(), 3);
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  StartRun(window, dialog, store.str(), output.str());
+  EXPECT_EQ(testing::CountMboxMessages(output / "テスト.sbd" / "郵便受け"), 3);
+  EXPECT_EQ(window.Text(kAccountCountText), "1");
+  EXPECT_EQ(window.Text(kFolderCountText), "1");
+  // Same input, another output: a second run from Ready.
+  StartRun(window, dialog, store.str(), output2.str());
+  EXPECT_EQ(testing::CountMboxMessages(output2 / "テスト.sbd" / "郵便受け"), 3);
+}
+
+TEST(ConverterDialogTest, StartOutsideReadyDoesNothing) {
+  TempDir store, output;
+  testing::WriteStore(store.path(), 2);
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  window.choices = {store.str()};
+  dialog.ChooseInputFolder();
+  const int pumps = window.pumps;
+  dialog.Start();  // NotReady: only the input folder is chosen
+  EXPECT_EQ(window.pumps, pumps);
+  EXPECT_EQ(dialog.monitor().state(), kNotReady);
+
+  // A Start that slips in while the run goes on (a queued press) must not begin a second run, which
+  // would fail on the account folder the first one has just made.
+  int nested = 0;
+  window.onPump = [&] {
+    if (dialog.monitor().IsRunning() && nested++ == 0) dialog.Start();
+  };
+  window.choices = {output.str()};
+  dialog.ChooseOutputFolder();
+  window.boxes.clear();
+  dialog.Start();
+  EXPECT_EQ(nested > 0, true);
+  EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconInformation, kMsgCompleted)});
+  EXPECT_EQ(testing::CountMboxMessages(output / "テスト.sbd" / "郵便受け"), 2);
+}
+
+// A cancel from the message pump in the middle of a run: box 119, the run stops after the file in hand,
+// and the counters tell what was finished.
+TEST(ConverterDialogTest, CancelDuringARunStopsAfterTheCurrentFile) {
+  TempDir store, output;
+  testing::WriteStore(store.path(), 50);
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  bool pressed = false;  // one press: the pump runs again inside the request's own status update
+  window.onPump = [&] {
+    if (!pressed && dialog.monitor().IsRunning() && dialog.monitor().fileCount() == 7) {
+      pressed = true;
+      dialog.CancelRequest();
+    }
+  };
+  StartRun(window, dialog, store.str(), output.str());
+  EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconStop, kMsgCancelled)});
+  EXPECT_EQ(window.Text(kStatusText), MessageText(kMsgCancelled));
+  EXPECT_EQ(window.Text(kFileCountText), "7");
+  EXPECT_EQ(testing::CountMboxMessages(output / "テスト.sbd" / "郵便受け"), 7);
+  EXPECT_EQ(dialog.monitor().state(), kReady);
+  EXPECT_TRUE(window.Enabled(kStartButton));
+  EXPECT_EQ(window.closed, 0);  // the Cancel did not close the window
+}
+
+// During a run the Cancel/Close button has the focus and reads "キャンセル"; the folder buttons and Start
+// cannot be pressed.
+TEST(ConverterDialogTest, ButtonsDuringARun) {
+  TempDir store, output;
+  testing::WriteStore(store.path(), 2);
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  bool seen = false;
+  window.onPump = [&] {
+    if (!dialog.monitor().IsRunning() || seen) return;
+    seen = true;
+    EXPECT_EQ(window.Text(kCancelCloseButton), "キャンセル");
+    EXPECT_EQ(window.focused, kCancelCloseButton);
+    EXPECT_FALSE(window.Enabled(kStartButton));
+    EXPECT_FALSE(window.Enabled(kChooseInputButton));
+    EXPECT_FALSE(window.Enabled(kChooseOutputButton));
+    // The folder handlers refuse to run even if reached.
+    window.choices = {"/elsewhere"};
+    dialog.ChooseInputFolder();
+    EXPECT_EQ(window.choices.size(), 1u);
+  };
+  StartRun(window, dialog, store.str(), output.str());
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(dialog.inputFolder(), store.str());
+}
+
+// The About entry opens the box in every state; while it is open during a run, the run does not move.
+TEST(ConverterDialogTest, AboutOpensDuringARunAndTheRunWaits) {
+  TempDir store, output;
+  testing::WriteStore(store.path(), 5);
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.Initialize();
+  dialog.About();
+  EXPECT_EQ(window.aboutOpened, 1);
+  int filesWhenOpened = -1;
+  window.onPump = [&] {
+    if (dialog.monitor().IsRunning() && dialog.monitor().fileCount() == 2 && window.aboutOpened == 1) {
+      dialog.About();
+    }
+  };
+  window.onAbout = [&] {
+    filesWhenOpened = dialog.monitor().fileCount();
+    EXPECT_TRUE(dialog.monitor().IsRunning());
+  };
+  StartRun(window, dialog, store.str(), output.str());
+  EXPECT_EQ(window.aboutOpened, 2);
+  EXPECT_EQ(filesWhenOpened, 2);
+  EXPECT_EQ(window.Text(kFileCountText), "5");
+  EXPECT_FALSE(ConverterDialog::AboutEntryText().empty());
+}
+
+}  // namespace
+}  // namespace boxferry

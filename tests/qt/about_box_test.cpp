@@ -1,0 +1,71 @@
+// The about box: its fixed content, the read-only notice, and how it closes without buttons.
+#include "app/qt/about_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "engine/messages.h"
+
+namespace boxferry {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+TEST(AboutBoxTest, ShowsNameVersionLinesAndIcon) {
+  AboutBox box;
+  EXPECT_EQ(box.windowTitle(), Q(kAboutCaption));
+  QStringList texts;
+  bool icon = false;
+  for (QLabel* label : box.findChildren<QLabel*>()) {
+    texts << label->text();
+    if (!label->pixmap().isNull()) icon = true;
+  }
+  EXPECT_TRUE(texts.contains(QStringLiteral("Boxferry  [Version 1.0.1]")));
+  EXPECT_TRUE(texts.contains(Q(AboutLine1())));
+  EXPECT_TRUE(texts.contains(Q(AboutLine2())));
+  EXPECT_TRUE(icon);
+  EXPECT_TRUE(box.findChildren<QPushButton*>().isEmpty());
+}
+
+TEST(AboutBoxTest, NoticeIsReadOnlyAndTheSameEachTime) {
+  QString first;
+  for (int i = 0; i < 2; ++i) {
+    AboutBox box;
+    box.show();
+    auto* notice = qobject_cast<QPlainTextEdit*>(box.Notice());
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->isReadOnly());
+    const QString before = notice->toPlainText();
+    notice->setFocus();
+    QTest::keyClicks(notice, QStringLiteral("xyz"));
+    QTest::keyClick(notice, Qt::Key_Backspace);
+    EXPECT_EQ(notice->toPlainText(), before);
+    EXPECT_TRUE(before.startsWith(Q(FirstLine(MessageText(kMsgNotice)))));
+    if (i == 0) first = before;
+    EXPECT_EQ(before, first);
+  }
+}
+
+TEST(AboutBoxTest, EnterAndEscapeClose) {
+  struct Case {
+    Qt::Key key;
+    int result;
+  };
+  for (const Case c : {Case{Qt::Key_Return, QDialog::Accepted}, Case{Qt::Key_Escape, QDialog::Rejected}}) {
+    AboutBox box;
+    box.show();
+    box.Notice()->setFocus();
+    QTest::keyClick(box.Notice(), c.key);
+    EXPECT_FALSE(box.isVisible()) << c.key;
+    EXPECT_EQ(box.result(), c.result) << c.key;
+  }
+}
+
+}  // namespace
+}  // namespace boxferry
