@@ -136,6 +136,11 @@ def body_snippet(data):
     for part in msg.walk():
         if part.get_content_type() != "text/plain" or part.is_attachment():
             continue
+        if (str(part.get("Content-Transfer-Encoding", "")).strip().lower() == "quoted-printable"
+                and "\x1b" in str(part.get_payload(decode=False))):
+            # Raw ISO-2022-JP inside a quoted-printable part: the store holds it in Shift_JIS, and
+            # quoted-printable lines are written unchanged, so a reader sees Shift_JIS there.
+            continue
         try:
             text = part.get_content()
         except (LookupError, UnicodeError, AssertionError):
