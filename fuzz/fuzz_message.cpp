@@ -1,0 +1,124 @@
+// One message file through MboxConverter::ConvertMessage into a scratch mbox, twice: with the reader's
+// usual buffer and with a tiny one (every longer line then arrives in pieces). Checks, for both:
+// - the mbox begins with "From " and holds exactly one line that begins with "From ", the separator;
+// - line for line, every output line ends as its input line ended, except that a last line without a line
+//   end, or ending in a lone CR, is completed to CR LF;
+// - mboxrd: an input line of zero or more '>' and then "From " gets one '>' more, and no other output
+//   line looks like one;
+// - a message of bytes 00-7F only comes out exactly as the input, From-escaped.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/progress_monitor.h"
+#include "engine/progress_view.h"
+#include "fuzz/fuzz_support.h"
+#include "message/mbox_converter.h"
+#include "message/mbox_part_writer.h"
+#include "platform/platform.h"
+
+namespace boxferry::fuzz {
+namespace {
+
+// Counts message boxes: converting a readable file into a writable mbox never shows one.
+class CountingView : public ProgressView {
+ public:
+  void SetItemText(int, const std::string&) override {}
+  void InvalidateItem(int) override {}
+  void EnableItem(int, bool) override {}
+  void FocusItem(int) override {}
+  void DispatchPendingMessages() override {}
+  int ShowMessageBox(const std::string&, int, int) override {
+    ++boxes;
+    return 1;
+  }
+  int boxes = 0;
+};
+
+bool NeedsEscape(std::string_view text) {
+  return MboxPartWriter::NeedsFromEscape(text);
+}
+
+// What a message of bytes 00-7F must become.
+std::string ExpectedAscii(const std::vector<Line>& lines, bool envelope) {
+  std::string out = envelope ? std::string(lines[0].text) : "From - ";
+  out += "\r\n";
+  const std::size_t first = envelope ? 1 : 0;
+  for (std::size_t i = first; i < lines.size(); ++i) {
+    if (NeedsEscape(lines[i].text)) out += '>';
+    out += lines[i].text;
+    out += lines[i].end;
+  }
+  if (lines.size() > first) {
+    if (lines.back().end.empty()) out += "\r\n";
+    if (lines.back().end == "\r") out += "\n";
+  }
+  return out;
+}
+
+std::string Convert(const std::string& messagePath, const std::string& mboxPath, std::size_t bufferSize) {
+  unlink(mboxPath.c_str());
+  CountingView view;
+  SetMainWindow(&view);
+  ProgressMonitor monitor;
+  MboxConverter converter(&monitor, bufferSize);
+  platform::File mbox = platform::File::CreateNew(mboxPath);
+  Check(mbox.IsOpen(), "cannot create the scratch mbox");
+  const int result = converter.ConvertMessage(messagePath, "a", "f", "1.ALM", mboxPath, mbox);
+  mbox.Close();
+  SetMainWindow(nullptr);
+  Check(result == 0, "ConvertMessage failed on a readable file");
+  Check(view.boxes == 0, "a message box was shown");
+  return ReadWhole(mboxPath);
+}
+
+void CheckOutput(std::string_view input, const std::string& out, bool wholeLines) {
+  const std::vector<Line> in = SplitLines(input);
+  const std::vector<Line> got = SplitLines(out);
+  Check(out.starts_with("From "), "the mbox does not begin with \"From \"");
+  Check(!got.empty() && got[0].end == "\r\n", "the separator line does not end in CR LF");
+
+  // Which input line each output line after the separator stands for.
+  const bool fromFirst = !in.empty() && in[0].text.starts_with("From ");
+  bool envelope = false;
+  if (fromFirst && got.size() == in.size()) envelope = true;
+  Check(got.size() == in.size() + (envelope ? 0 : 1), "output and input differ in their number of lines");
+  if (envelope) Check(got[0].text == in[0].text, "the envelope line is not the separator");
+  if (fromFirst && wholeLines && in[0].text.size() < 1024) Check(envelope, "the envelope line was not used");
+  if (!envelope) Check(got[0].text == "From - ", "the separator is not \"From - \"");
+
+  const std::size_t first = envelope ? 1 : 0;
+  for (std::size_t i = first; i < in.size(); ++i) {
+    const Line& o = got[i + 1 - first];
+    Check(!o.text.starts_with("From "), "an unescaped \"From \" line inside a message");
+    const std::string_view expectedEnd =
+        (i + 1 == in.size() && (in[i].end.empty() || in[i].end == "\r")) ? "\r\n" : in[i].end;
+    Check(o.end == expectedEnd, "a line end changed");
+    if (NeedsEscape(in[i].text)) {
+      Check(o.text.starts_with(">") && NeedsEscape(o.text.substr(1)), "a From line lost its escape");
+    } else {
+      Check(!NeedsEscape(o.text), "a line that needs no escape looks escaped");
+    }
+  }
+
+  bool ascii = true;
+  for (unsigned char c : input) ascii = ascii && c < 0x80;
+  if (ascii) Check(out == ExpectedAscii(in, envelope), "an ASCII message did not come out unchanged");
+}
+
+}  // namespace
+}  // namespace boxferry::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace boxferry::fuzz;
+  static const std::string messagePath = ScratchRoot() + "/message.ALM";
+  static const std::string mboxPath = ScratchRoot() + "/mbox";
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  Check(WriteWhole(messagePath, input), "cannot write the message file");
+
+  CheckOutput(input, Convert(messagePath, mboxPath, boxferry::MessageReader::kDefaultCapacity), true);
+  CheckOutput(input, Convert(messagePath, mboxPath, 64), false);
+  return 0;
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets (fuzz/corpus/<target>/) from the bundled stores and the
+message test data. Run it again when those change; the seeds are committed."""
+import hashlib
+import pathlib
+import shutil
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+CORPUS = ROOT / "fuzz" / "corpus"
+STORES = [ROOT / "examples" / "sample-store", ROOT / "tests" / "data" / "corpus-store"]
+MAX_SEED = 16 * 1024
+
+
+def put(target, data):
+    data = data[:MAX_SEED]
+    folder = CORPUS / target
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / hashlib.sha1(data).hexdigest()[:16]).write_bytes(data)
+
+
+def message_files():
+    for base in STORES + [ROOT / "tests" / "message" / "data"]:
+        for path in sorted(base.rglob("*")):
+            if path.is_file() and path.suffix.upper() == ".ALM":
+                yield path
+
+
+def walk_record(store):
+    """The store as records of fuzz_walk: D path, F path=content (01 = CR LF, 02 = LF)."""
+    lines = []
+    for path in sorted(store.rglob("*")):
+        rel = path.relative_to(store).as_posix().encode()
+        if path.is_dir():
+            lines.append(b"D" + rel)
+        else:
+            content = path.read_bytes()[:2048]
+            content = content.replace(b"\r\n", b"\x01").replace(b"\n", b"\x02")
+            lines.append(b"F" + rel + b"=" + content)
+    return b"\n".join(lines)
+
+
+def main():
+    shutil.rmtree(CORPUS, ignore_errors=True)
+    for path in message_files():
+        data = path.read_bytes()
+        put("message", data)
+        put("transcoder", b"\x00" + b"\n".join(data.splitlines()[:40]))
+    for base in STORES:
+        for path in sorted(base.rglob("*.ini")):
+            put("names", path.read_bytes())
+    for text in ["..", ".", "../x", "a\\b", "CON", "nul.txt", "COM1.log", " \t ", "x" * 300,
+                 "\u90f5\u4fbf\u53d7\u3051", "\u8868\u30dd", "a.sbd", "b.MSF~", "\x01\x7f"]:
+        put("names", b"[Property]\r\nTitle=" + text.encode("cp932", "replace") + b"\r\nType=Subfolder\r\n")
+    links = (b"\nLAccountLoop/x.box>in\nLAccount1/Up.box>in/Account1"
+             b"\nLAccount1/Out.box>out\nLAccount1/Away.box>outside")
+    for base in STORES:
+        put("walk", walk_record(base))
+        for account in sorted(p for p in base.iterdir() if p.is_dir()):
+            records = [r[:1] + account.name.encode() + b"/" + r[1:]
+                       for r in walk_record(account).split(b"\n") if r]
+            put("walk", b"\n".join(records) + links)
+
+if __name__ == "__main__":
+    main()
