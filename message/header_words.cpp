@@ -113,7 +113,10 @@ void AppendEncodedWords(std::string_view run, std::string& out) {
   EmitWord(jis, out);
 }
 
-void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out) {
+void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, HeaderWordEdges* edges) {
+  HeaderWordEdges unused;
+  HeaderWordEdges& edge = edges ? *edges : unused;
+  edge = HeaderWordEdges{};
   if (!HasHighByte(text)) {
     out += text;
     return;
@@ -132,14 +135,17 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out) {
   while (pos < n) {
     if (IsSeparator(text[pos])) {
       out += text[pos++];
+      edge.endsWithWord = false;
       continue;
     }
     const std::size_t end = WordEnd(text, pos);
     if (!HasHighByte(text.substr(pos, end - pos))) {
       out += text.substr(pos, end - pos);
       pos = end;
+      edge.endsWithWord = false;
       continue;
     }
+    if (pos == 0) edge.startsWithWord = true;
     // Extend the run over blanks followed by another word with bytes 80-FF.
     std::size_t runEnd = end;
     for (;;) {
@@ -152,6 +158,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out) {
     }
     AppendEncodedWords(text.substr(pos, runEnd - pos), out);
     pos = runEnd;
+    edge.endsWithWord = true;
   }
 }
 

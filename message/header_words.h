@@ -18,9 +18,18 @@ namespace boxferry {
 
 inline constexpr std::size_t kMaxEncodedWordLength = 75;
 
+// Whether the text written for a header text begins and ends with an encoded word. A line written in
+// pieces puts one space between two pieces' adjacent encoded words (a reader drops it) so that each
+// stays a word of its own.
+struct HeaderWordEdges {
+  bool startsWithWord = false;
+  bool endsWithWord = false;
+};
+
 // Appends the header text (code page 932) to `out` in the form above. `lineStart` is true when `text`
 // begins the line (the field name rule applies only there). Text of bytes 00-7F only comes out unchanged.
-void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out);
+void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out,
+                      HeaderWordEdges* edges = nullptr);
 
 // Appends the encoded words for one run of code page 932 text.
 void AppendEncodedWords(std::string_view run, std::string& out);

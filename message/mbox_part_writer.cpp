@@ -45,7 +45,10 @@ int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, Mbox
   converted_.clear();
   if (converted_.capacity() > kKeptBufferBytes) converted_.shrink_to_fit();
   if (headerLine) {
-    EncodeHeaderText(line.text, line.first, converted_);
+    HeaderWordEdges edges;
+    EncodeHeaderText(line.text, line.first, converted_, &edges);
+    if (!line.first && headerPieceEndedInWord_ && edges.startsWithWord) converted_.insert(0, 1, ' ');
+    headerPieceEndedInWord_ = edges.endsWithWord;
   } else {
     TranscodeToJis(line, converted_);
   }

@@ -31,6 +31,7 @@ class MboxPartWriter : public MessageParser {
   int WriteFailed();
 
   encoding::JisEncoder encoder_;
+  bool headerPieceEndedInWord_ = false;
   std::string converted_;  // reused between lines
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "encoding/jis_encoder.h"
+#include "jis_decode.h"
 #include "message/mbox_converter.h"
 #include "test_support.h"
 
@@ -128,6 +129,22 @@ TEST(Converter, LongLinesStreamLikeWholeLines) {
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(out == expected) << "capacity " << capacity;
   }
+}
+
+// A header line longer than the buffer is encoded piece by piece; every word stays well-formed and the
+// line still decodes to its text.
+TEST(Converter, LongHeaderLineDecodesBack) {
+  std::string subject = "Subject:";
+  for (int i = 0; i < 40; ++i) subject += i % 3 ? " \x93\xfa\x96\x7b\x8c\xea" : " \x82\xa0\xb1x\x82\xa2";
+  const std::string out = test::ConvertBytes(subject + "\r\n\r\n", nullptr, 64);
+  ASSERT_TRUE(out.starts_with("From - \r\n"));
+  const std::string line = out.substr(9, out.find("\r\n", 9) - 9);
+  std::vector<std::string> words, encodedWords;
+  EXPECT_EQ(test::DecodeHeaderLine(line, &words, &encodedWords), subject);
+  EXPECT_GT(words.size(), 5u);
+  for (const std::string& jis : words) EXPECT_TRUE(test::WellFormedJis(jis));
+  for (const std::string& word : encodedWords) EXPECT_LE(word.size(), 75u);
+  EXPECT_EQ(line.find("?==?"), std::string::npos) << line;
 }
 
 }  // namespace
