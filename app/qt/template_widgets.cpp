@@ -72,7 +72,14 @@ QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIco
       edit->setText(text);
       edit->setReadOnly(control.style & kReadOnly);
       edit->setFrame(control.style & kBorder);
-      if (control.style & kReadOnly) UseDialogFace(edit);
+      if (!(control.style & kBorder)) {
+        // Without a border the field is only text on whatever lies behind it (the group box).
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, Qt::transparent);
+        edit->setPalette(palette);
+      } else if (control.style & kReadOnly) {
+        UseDialogFace(edit);
+      }
       return edit;
     }
     case ControlKind::kButton: {
@@ -80,8 +87,18 @@ QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIco
       if (control.style & kDefaultButton) button->setDefault(true);
       return button;
     }
-    case ControlKind::kGroupBox:
-      return new QGroupBox(text, &window);
+    case ControlKind::kGroupBox: {
+      auto* group = new QGroupBox(text, &window);
+      // The title sits on the frame's top line, as a Windows group box draws it, instead of above it.
+      group->setStyleSheet(
+          QStringLiteral(
+              "QGroupBox { border: 1px solid palette(mid); margin-top: %1px; }"
+              "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: %2px;"
+              " padding: 0 1px; background-color: palette(window); }")
+              .arg(QFontMetrics(window.font()).height() / 2)
+              .arg(QFontMetrics(window.font()).averageCharWidth()));
+      return group;
+    }
   }
   return nullptr;
 }
@@ -123,7 +140,11 @@ std::map<int, QWidget*> BuildFromTemplate(QDialog& window, const DialogTemplate&
     if (control.kind == ControlKind::kGroupBox) widget->lower();  // a frame never covers what it frames
     if (control.style & kTabStop) {
       widget->setFocusPolicy(Qt::StrongFocus);
-      if (previousStop) QWidget::setTabOrder(previousStop, widget);
+      if (previousStop) {
+        QWidget::setTabOrder(previousStop, widget);
+      } else {
+        widget->setFocus(Qt::OtherFocusReason);  // the first tab stop has the focus when the dialog opens
+      }
       previousStop = widget;
     } else if (control.kind == ControlKind::kEdit || control.kind == ControlKind::kButton) {
       widget->setFocusPolicy(Qt::ClickFocus);  // reachable by the mouse, skipped by Tab

@@ -91,6 +91,29 @@ TEST_F(WindowTest, ControlsFollowTheTemplate) {
   EXPECT_FALSE(window->windowIcon().isNull());
 }
 
+// Nothing the window shows by itself is cut off: the template's labels and every status line.
+TEST_F(WindowTest, FixedTextsFitTheirControls) {
+  auto fits = [](QWidget* widget, const QString& text) {
+    return widget->fontMetrics().horizontalAdvance(text) <= widget->contentsRect().width();
+  };
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    EXPECT_TRUE(fits(label, label->text())) << label->text().toStdString();
+  }
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+    EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+  }
+  for (int id : {105, 106, 107, 108, 109, 111, 112, 113, 114, 115, 116, 119, 120, 121}) {
+    EXPECT_TRUE(fits(window->Item(kStatusText), Q(FirstLine(MessageText(id))))) << id;
+  }
+  EXPECT_TRUE(fits(window->Item(kCancelCloseButton), QStringLiteral("キャンセル")));
+}
+
+TEST_F(WindowTest, FirstButtonHasTheFocus) {
+  window->show();
+  QTest::qWait(10);
+  EXPECT_EQ(window->focusWidget(), window->Item(kChooseInputButton));
+}
+
 TEST_F(WindowTest, WelcomeBoxOnceWhenFirstShown) {
   EXPECT_TRUE(boxes.empty());
   window->show();
