@@ -1,8 +1,10 @@
 #include "cli/console_view.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/console_io.h"
+#include "encoding/utf8.h"
 #include "engine/control_ids.h"
 #include "engine/progress_monitor.h"
 #include "engine/run_state.h"
@@ -17,17 +19,26 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-constexpr std::size_t kMaxShownCodePoints = 60;
+// The status line stays within one line of a classic 80-column terminal, so "\r" can redraw it.
+constexpr std::size_t kMaxColumns = 79;
 
-// At most `count` characters of a UTF-8 text, cut between characters.
-std::string Head(const std::string& text, std::size_t count) {
+// Columns a character takes on a terminal: wide for everything beyond ASCII except half-width katakana.
+std::size_t Columns(char32_t cp) {
+  return cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F) ? 1 : 2;
+}
+
+// The longest head of a UTF-8 text that fits `columns`; sets `used` to the columns it takes.
+std::string FitColumns(const std::string& text, std::size_t columns, std::size_t& used) {
+  used = 0;
   std::size_t pos = 0;
-  for (std::size_t chars = 0; pos < text.size(); ++chars) {
-    if (chars == count) return text.substr(0, pos) + "…";
-    ++pos;
-    while (pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) ++pos;
+  while (pos < text.size()) {
+    char32_t cp;
+    const std::size_t n = encoding::DecodeUtf8(text, pos, cp);
+    if (used + Columns(cp) > columns) break;
+    used += Columns(cp);
+    pos += n;
   }
-  return text;
+  return text.substr(0, pos);
 }
 
 }  // namespace
@@ -60,24 +71,27 @@ std::string ConsoleView::StatusLine() const {
                      "  ファイル数：" + item(kFileCountText);
   const std::string folder = item(kFolderNameText);
   const std::string file = item(kFileNameText);
-  if (!folder.empty() || !file.empty()) line += "  " + Head(folder + "/" + file, kMaxShownCodePoints);
-  return line;
+  if (!folder.empty() || !file.empty()) line += "  " + folder + "/" + file;
+  std::size_t used;
+  return FitColumns(line, kMaxColumns, used);
 }
 
 void ConsoleView::DrawStatusLine() {
   const std::string line = StatusLine();
+  std::size_t columns;
+  FitColumns(line, kMaxColumns, columns);
   std::string out = "\r" + line;
-  // Blank out what a longer earlier line left behind (byte count: enough, never too little).
-  if (drawnBytes_ > line.size()) out += std::string(drawnBytes_ - line.size(), ' ') + "\r" + line;
+  // Blank out what a longer earlier line left behind.
+  if (drawnColumns_ > columns) out += std::string(drawnColumns_ - columns, ' ') + "\r" + line;
   WriteText(stderr, out);
-  drawnBytes_ = line.size();
+  drawnColumns_ = std::max<std::size_t>(columns, 1);
   lastDraw_ = std::chrono::steady_clock::now();
 }
 
 void ConsoleView::ClearStatusLine() {
-  if (drawnBytes_ == 0) return;
-  WriteText(stderr, "\r" + std::string(drawnBytes_, ' ') + "\r");
-  drawnBytes_ = 0;
+  if (drawnColumns_ == 0) return;
+  WriteText(stderr, "\r" + std::string(drawnColumns_, ' ') + "\r");
+  drawnColumns_ = 0;
 }
 
 void ConsoleView::DispatchPendingMessages() {

@@ -49,7 +49,7 @@ class ConsoleView : public ProgressView {
   bool statusLine_;
   bool cancelled_ = false;
   std::map<int, std::string> items_;
-  std::size_t drawnBytes_ = 0;
+  std::size_t drawnColumns_ = 0;  // of the status line on screen; 0 when none
   std::chrono::steady_clock::time_point lastDraw_{};
 };
 

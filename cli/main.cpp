@@ -15,8 +15,9 @@
 #include "platform/platform.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 #endif
 
 namespace {

@@ -194,6 +194,27 @@ TEST(ConsoleView, StatusLineShowsCountersAndCurrentFile) {
   EXPECT_EQ(view.StatusLine(), "アカウント数：1  フォルダ数：2  ファイル数：3  受信箱/00000001.ALM");
 }
 
+TEST(ConsoleView, StatusLineFitsOneTerminalLine) {
+  ProgressMonitor monitor;
+  cli::ConsoleView view(monitor, false);
+  SetMainWindow(&view);
+  std::string folder;
+  for (int i = 0; i < 50; ++i) folder += "受";
+  monitor.SetCurrent("a", folder.c_str(), "00000001.ALM", "/x");
+  SetMainWindow(nullptr);
+  const std::string line = view.StatusLine();
+  std::size_t columns = 0;
+  for (unsigned char c : line) {
+    if (c < 0x80)
+      columns += 1;
+    else if (c >= 0xC0)
+      columns += 2;  // every non-ASCII character here is wide
+  }
+  EXPECT_LE(columns, 79u);
+  EXPECT_GE(columns, 78u);
+  EXPECT_TRUE(line.starts_with("アカウント数：0  フォルダ数：0  ファイル数：0  受受")) << line;
+}
+
 TEST(ConsoleView, InterruptOutsideARunChangesNothing) {
   ProgressMonitor monitor;
   cli::ConsoleView view(monitor, false);
