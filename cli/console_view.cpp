@@ -63,14 +63,14 @@ void ConsoleView::SetItemText(int id, const std::string& text) {
 }
 
 std::string ConsoleView::StatusLine() const {
-  auto item = [this](int id) {
+  auto item = [this](int id, const char* unset) {
     const auto it = items_.find(id);
-    return it == items_.end() ? std::string() : it->second;
+    return it == items_.end() ? std::string(unset) : it->second;
   };
-  std::string line = "アカウント数：" + item(kAccountCountText) + "  フォルダ数：" + item(kFolderCountText) +
-                     "  ファイル数：" + item(kFileCountText);
-  const std::string folder = item(kFolderNameText);
-  const std::string file = item(kFileNameText);
+  std::string line = "アカウント数：" + item(kAccountCountText, "0") + "  フォルダ数：" +
+                     item(kFolderCountText, "0") + "  ファイル数：" + item(kFileCountText, "0");
+  const std::string folder = item(kFolderNameText, "");
+  const std::string file = item(kFileNameText, "");
   if (!folder.empty() || !file.empty()) line += "  " + folder + "/" + file;
   std::size_t used;
   return FitColumns(line, kMaxColumns, used);
