@@ -50,7 +50,7 @@ rss_convert() {
 secs() { awk -v n="$1" 'BEGIN {printf "%.3f", n / 1e9}'; }
 convert() { rm -rf "$W/out"; mkdir "$W/out"; "$CLI" "$1" "$W/out" >"$W/cli.out" 2>"$W/cli.err"; }
 separators() { find "$W/out" -type f -size +0 -print0 | xargs -0 -r cat | grep -ac '^From '; }
-mbox_bytes() { find "$W/out" -type f -print0 | xargs -0 -r stat -c %s | awk '{s += $1} END {print s + 0}'; }
+mbox_bytes() { find "$W/out" -type f -print0 | xargs -0 -r stat -c %s | awk '{s += $1} END {printf "%.0f\n", s}'; }
 fact() { sed -n "s/.*\b$2=\([0-9]*\).*/\1/p" <<<"$1"; }
 check_output() {  # check_output LABEL FACTS
   local got want
