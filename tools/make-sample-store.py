@@ -390,11 +390,12 @@ def expectations():
         if len(entry) == 2:
             folders.append({"path": entry[1][0][1], "container": True, "messages": []})
             continue
-        _, _, kind, msgs, shown_path = entry
+        source, _, kind, msgs, shown_path = entry
         if shown_path is None:
             continue  # a folder without messages leaves no mbox file
         folders.append({
             "path": "/".join(shown_path),
+            "source": source,
             "container": kind == "container",
             "messages": [{"file": m.name, "subject": m.subject, "from": m.sender, "body": m.body}
                          for m in msgs],

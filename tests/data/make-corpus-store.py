@@ -234,7 +234,8 @@ def main():
             msgs.append({"file": alm, "source": name, "subject": shown_header(raw_header(data, b"Subject")),
                          "body": [s for s in [body_snippet(data)] if s]})
         folders.append({"path": source, "container": True, "messages": []})
-        folders.append({"path": source + "/郵便受け", "container": False, "messages": msgs})
+        folders.append({"path": source + "/郵便受け", "source": "Account%d/Inbox.box" % n, "container": False,
+                        "messages": msgs})
 
     write_sources(corpus, out, table)
     if expect:

@@ -148,9 +148,17 @@ def norm(text):
 RE_PREFIX = re.compile(r"^(re|aw|sv|antw)(\[\d+\])?:\s*", re.I)
 
 
-def check(seen, expect):
+def check(seen, expect, store):
     """List of problems: what Thunderbird shows compared with the expectations."""
     problems = []
+    for want in expect["folders"]:  # the expectations must cover every message file of the store
+        if want.get("container") or "source" not in want:
+            continue
+        src = os.path.join(store, *want["source"].split("/"))
+        files = sorted(x for x in os.listdir(src) if x.upper().endswith(".ALM"))
+        if files != [m["file"] for m in want["messages"]]:
+            problems.append("%s: expectations list %d message files, the store holds %d"
+                            % (want["source"], len(want["messages"]), len(files)))
     folders = {f["path"]: f for f in seen["folders"]}
     for path in expect.get("absent", []):
         if path in folders:
@@ -235,7 +243,7 @@ def main():
             return 1
         total = sum(len(f["messages"]) for f in expect["folders"])
         print("%s read %d folders in %.1f s" % (seen.get("app"), len(seen["folders"]), time.time() - t0))
-        problems = check(seen, expect)
+        problems = check(seen, expect, opts["--store"])
         if opts["--keep"]:
             with open(os.path.join(work, "seen.json"), "w", encoding="utf-8") as f:
                 json.dump(seen, f, ensure_ascii=False, indent=1)
