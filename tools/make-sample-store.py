@@ -63,9 +63,10 @@ def shown(text):
 class Msg:
     """One message file: name, lines (bytes, without line ends), line end, and what a reader shows."""
 
-    def __init__(self, name, lines, eol, subject, sender, body, last_eol=True):
+    def __init__(self, name, lines, eol, subject, sender, body, last_eol=True, attachments=()):
         self.name, self.lines, self.eol, self.last_eol = name, lines, eol, last_eol
         self.subject, self.sender, self.body = subject, sender, body
+        self.attachments = list(attachments)
 
     def data(self):
         out = self.eol.join(self.lines)
@@ -141,7 +142,7 @@ def inbox_work():
     ] + b64 + [
         b"",
         b"--" + bnd + b"--",
-    ], CRLF, "お見積書の送付", "田中 一郎", [part1[2]]))
+    ], CRLF, "お見積書の送付", "田中 一郎", [part1[2]], attachments=["見積書.txt"]))
 
     outer = ["鈴木さん", "", "先方から届いたメールを転送します。"]
     inner = ["各位", "", "来月から新しい勤怠システムに切り替わります。", "詳細は追ってご連絡します。"]
@@ -177,7 +178,8 @@ def inbox_work():
     ] + [sj(x) for x in inner] + [
         b"",
         b"--" + bnd + b"--",
-    ], CRLF, "Fw: 勤怠システム切り替えのご案内", "佐藤 花子", [outer[2]]))
+    ], CRLF, "Fw: 勤怠システム切り替えのご案内", "佐藤 花子", [outer[2]],
+        attachments=["勤怠システム切り替えのご案内.eml"]))  # a reader names it by its own Subject
 
     # Raw Shift_JIS in Subject and From, LF line ends, "From " lines in the body, half-width katakana,
     # NEC row 13, IBM extensions and a user-defined character.
@@ -255,7 +257,7 @@ def outbox_work():
         b"",
     ] + b64 + [
         b"--" + bnd + b"--",
-    ], CRLF, "注文書の送付について", "鈴木 次郎", [text[3]])]
+    ], CRLF, "注文書の送付について", "鈴木 次郎", [text[3]], attachments=["注文書.txt"])]
 
 
 def project_deep():
@@ -397,8 +399,8 @@ def expectations():
             "path": "/".join(shown_path),
             "source": source,
             "container": kind == "container",
-            "messages": [{"file": m.name, "subject": m.subject, "from": m.sender, "body": m.body}
-                         for m in msgs],
+            "messages": [{"file": m.name, "subject": m.subject, "from": m.sender, "body": m.body,
+                          "attachments": m.attachments} for m in msgs],
         })
     return {"folders": folders, "absent": [WORK + "/保存用", PRIVATE + "/送信箱"]}
 

@@ -44,21 +44,24 @@ function parse(folder) {
   });
 }
 
-function body(hdr) {
+// The body as plain text and the names of the attachments, as Thunderbird decodes them.
+function content(hdr) {
   return new Promise(resolve => {
-    const timer = setTimeout(() => resolve("(body timed out)"), 15000);
+    const timer = setTimeout(() => resolve({ body: "(body timed out)", attachments: [] }), 15000);
     try {
       MsgHdrToMimeMessage(hdr, null, (h, mime) => {
         clearTimeout(timer);
         try {
-          resolve(mime ? mime.coerceBodyToPlaintext(hdr.folder) : "(no MIME message)");
+          resolve(mime
+            ? { body: mime.coerceBodyToPlaintext(hdr.folder), attachments: mime.allUserAttachments.map(a => a.name) }
+            : { body: "(no MIME message)", attachments: [] });
         } catch (e) {
-          resolve("(" + e + ")");
+          resolve({ body: "(" + e + ")", attachments: [] });
         }
       }, true, { saneBodySize: true });
     } catch (e) {
       clearTimeout(timer);
-      resolve("(" + e + ")");
+      resolve({ body: "(" + e + ")", attachments: [] });
     }
   });
 }
@@ -74,12 +77,11 @@ return (async () => {
       const db = folder.QueryInterface(Ci.nsIMsgLocalMailFolder).getDatabaseWOReparse();
       const hdrs = [...db.enumerateMessages()].sort((a, b) => Number(a.storeToken) - Number(b.storeToken));
       for (const h of hdrs) {
-        entry.messages.push({
+        entry.messages.push(Object.assign({
           subject: h.mime2DecodedSubject,
           hasRe: !!(h.flags & Ci.nsMsgMessageFlags.HasRe),
           from: h.mime2DecodedAuthor,
-          body: await body(h),
-        });
+        }, await content(h)));
       }
     } catch (e) {
       entry.error = (entry.error ? entry.error + "; " : "") + e;

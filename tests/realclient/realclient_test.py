@@ -6,8 +6,8 @@ usage: realclient_test.py --cli BOXFERRY_CLI --store STORE_DIR --expect EXPECT.j
 Converts STORE_DIR straight into the Local Folders directory of a throwaway Thunderbird profile,
 starts Thunderbird headless with Marionette, has it parse every folder from its mbox file (probe.js),
 and checks against EXPECT.json that every expected folder exists (and every "absent" one does not),
-that each folder holds exactly the expected messages in file order, with the subject and sender as
-Thunderbird decodes them and the expected snippets in the body text it shows.
+that each folder holds exactly the expected messages in file order, with the subject, sender and
+attachment names as Thunderbird decodes them and the expected snippets in the body text it shows.
 
 Exit status: 0 passed, 1 failed, 77 skipped (Thunderbird is not installed; ctest's SKIP_RETURN_CODE).
 Environment: BOXFERRY_THUNDERBIRD (default /usr/lib/thunderbird/thunderbird),
@@ -192,6 +192,8 @@ def check(seen, expect, store):
                 problems.append("%s: subject not decoded: %r" % (where, subject))
             if w.get("from") and w["from"] not in (g["from"] or ""):
                 problems.append("%s: sender %r does not show %r" % (where, g["from"], w["from"]))
+            if "attachments" in w and w["attachments"] != g.get("attachments"):
+                problems.append("%s: attachments %r, expected %r" % (where, g.get("attachments"), w["attachments"]))
             text = (g["body"] or "").replace("\r\n", "\n")
             for snippet in w.get("body", []):
                 if norm(snippet) not in norm(text) or ("\n" in snippet and snippet not in text):
