@@ -1,12 +1,35 @@
 #include "message/message_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "encoding/cp932.h"
 
 namespace boxferry {
+namespace {
+
+// First CR or LF in [p, end), or end. Eight bytes at a time: only a word holding a byte below 0x0E can
+// hold one, and only such words are looked at byte by byte.
+const char* FindLineEnd(const char* p, const char* end) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  while (end - p >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if (((word - kOnes * 0x0E) & ~word & kHighBits) != 0) {
+      for (int i = 0; i < 8; ++i) {
+        if (p[i] == '\r' || p[i] == '\n') return p + i;
+      }
+    }
+    p += 8;
+  }
+  while (p < end && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
+}  // namespace
 
 MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity)
     : file_(file), expectedSize_(expectedSize), buffer_(std::max(capacity, kMinCapacity)) {}
@@ -28,10 +51,19 @@ bool MessageReader::Refill() {
   return true;
 }
 
-// Where a piece of an over-long line ends: at most `limit`, never between the two bytes of a character.
+// Where a piece of an over-long line ends: at most `limit` (< end_), never between the two bytes of a
+// character. A lead byte (81-9F, E0-FC) takes the next byte when that is 40-FF except 7F; where such a
+// pair forms no character the decoder either takes both bytes as well, or reads the lead byte alone and
+// the next one as an ASCII character, which ends a character either way. So a byte that is no lead byte
+// always ends a character, and after the last one before `limit` only lead bytes follow, pairing up.
 std::size_t MessageReader::PieceEnd(std::size_t limit) const {
-  const std::string_view rest(buffer_.data() + begin_, end_ - begin_);
-  return begin_ + encoding::Cp932PrefixLength(rest, limit - begin_);
+  const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
+  auto isLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
+  std::size_t pos = limit;
+  while (pos > begin_ && isLead(b[pos - 1])) --pos;
+  if ((limit - pos) % 2 == 0) return limit;
+  const unsigned char next = b[limit];  // the last lead byte before limit pairs with it, or stands alone
+  return next >= 0x40 && next != 0x7F ? limit - 1 : limit;
 }
 
 MessageReader::Status MessageReader::Next(LinePiece& piece) {
@@ -39,8 +71,7 @@ MessageReader::Status MessageReader::Next(LinePiece& piece) {
   std::size_t scanFrom = begin_;
   for (;;) {
     const char* data = buffer_.data();
-    const char* found =
-        std::find_if(data + scanFrom, data + end_, [](char c) { return c == '\r' || c == '\n'; });
+    const char* found = FindLineEnd(data + scanFrom, data + end_);
     const std::size_t at = static_cast<std::size_t>(found - data);
     const bool full = begin_ == 0 && end_ == buffer_.size();
     if (at < end_) {

@@ -90,13 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(Reader, PiecesNeverCutACharacter) {
-  std::string line = "a";
-  for (int i = 0; i < 100; ++i) line += "\x82\xa0";
-  for (std::size_t capacity = 16; capacity < 40; ++capacity) {
-    const SplitResult r = Split(line + "\r\n", capacity);
-    ASSERT_EQ(r.lines, (Lines{{line, "\r\n"}}));
-    ASSERT_FALSE(r.pieceEnds.empty());
-    for (std::size_t end : r.pieceEnds) EXPECT_EQ(end % 2, 1u) << "capacity " << capacity;
+  // \x82\xa0: a second byte that is no lead byte; \x88\x9f: both bytes in the lead byte range.
+  for (const std::string character : {"\x82\xa0", "\x88\x9f"}) {
+    std::string line = "a";
+    for (int i = 0; i < 100; ++i) line += character;
+    for (std::size_t capacity = 16; capacity < 40; ++capacity) {
+      const SplitResult r = Split(line + "\r\n", capacity);
+      ASSERT_EQ(r.lines, (Lines{{line, "\r\n"}}));
+      ASSERT_FALSE(r.pieceEnds.empty());
+      for (std::size_t end : r.pieceEnds) EXPECT_EQ(end % 2, 1u) << "capacity " << capacity;
+    }
   }
 }
 
