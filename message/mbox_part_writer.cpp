@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "encoding/ascii_scan.h"
 #include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
@@ -13,6 +14,11 @@ namespace {
 constexpr std::string_view kFromPrefix = "From ";
 // Keeps a buffer that once held an over-long line from staying large for the rest of the message.
 constexpr std::size_t kKeptBufferBytes = 256 * 1024;
+
+bool IsAscii(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  return encoding::FindNonAscii(p, p + text.size()) == p + text.size();
+}
 
 }  // namespace
 
@@ -37,6 +43,11 @@ int MboxPartWriter::EscapeFromLine(const LinePiece& line, MboxOutput& out) {
 
 void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
   if (line.first) encoder_.Reset();
+  // Bytes 00-7F from the start of a line come out as they are: the encoder starts in ASCII.
+  if (line.first && IsAscii(line.text)) {
+    out += line.text;
+    return;
+  }
   encoder_.Feed(line.text, out);
   if (line.last) encoder_.Finish(out);
 }
@@ -49,6 +60,10 @@ int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, Mbox
     EncodeHeaderText(line.text, line.first, converted_, &edges);
     if (!line.first && headerPieceEndedInWord_ && edges.startsWithWord) converted_.insert(0, 1, ' ');
     headerPieceEndedInWord_ = edges.endsWithWord;
+  } else if (line.first && IsAscii(line.text)) {
+    encoder_.Reset();  // a later piece goes on from ASCII
+    if (!out.Write(line.text) || !out.Write(line.lineEnd)) return WriteFailed();
+    return 0;
   } else {
     TranscodeToJis(line, converted_);
   }
