@@ -37,7 +37,7 @@ Snapshot TakeSnapshot(const fs::path& root) {
     } else if (S_ISREG(st.st_mode)) {
       description += " = " + testing::ReadFile(path);
     }
-    out[fs::relative(path, root).generic_string()] = description;
+    out[path.lexically_relative(root).generic_string()] = description;
   }
   return out;
 }
