@@ -95,7 +95,8 @@ void ConsoleView::ClearStatusLine() {
 }
 
 void ConsoleView::DispatchPendingMessages() {
-  if (g_interrupted) {
+  // A Ctrl-C before the run has started waits for it; one after the run has ended is ignored.
+  if (g_interrupted && monitor_.IsRunning()) {
     g_interrupted = 0;  // before the request: its message box dispatches again
     if (monitor_.SetState(kCancelling) == 1) cancelled_ = true;
   }

@@ -215,13 +215,19 @@ TEST(ConsoleView, StatusLineFitsOneTerminalLine) {
   EXPECT_TRUE(line.starts_with("アカウント数：0  フォルダ数：0  ファイル数：0  受受")) << line;
 }
 
-TEST(ConsoleView, InterruptOutsideARunChangesNothing) {
+// A Ctrl-C that arrives before the run has started is kept until the run is there to be cancelled.
+TEST(ConsoleView, InterruptWaitsForTheRun) {
   ProgressMonitor monitor;
   cli::ConsoleView view(monitor, false);
   cli::ConsoleView::RaiseInterrupt();
   view.DispatchPendingMessages();
   EXPECT_FALSE(view.cancelled());
   EXPECT_EQ(monitor.state(), kNotReady);
+  monitor.SetState(kReady);
+  monitor.SetState(kRunning);
+  view.DispatchPendingMessages();
+  EXPECT_TRUE(view.cancelled());
+  EXPECT_EQ(monitor.state(), kCancelling);
 }
 
 }  // namespace
