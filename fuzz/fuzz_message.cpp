@@ -74,7 +74,18 @@ std::string Convert(const std::string& messagePath, const std::string& mboxPath,
   return ReadWhole(mboxPath);
 }
 
-void CheckOutput(std::string_view input, const std::string& out, bool wholeLines) {
+// The leading ">"s and "From " of a line that needs the escape.
+std::size_t EscapePrefixLength(std::string_view text) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] == '>') ++n;
+  return n + 5;
+}
+
+// `pieceBytes`: the reader's buffer. A line longer than it arrives in pieces, and the From-escape is
+// decided on the first piece (at least pieceBytes - 2 bytes long); a line whose ">"s run on beyond that
+// piece is not checked for its escape.
+void CheckOutput(std::string_view input, const std::string& out, std::size_t pieceBytes) {
+  const bool wholeLines = pieceBytes > input.size();
   const std::vector<Line> in = SplitLines(input);
   const std::vector<Line> got = SplitLines(out);
   Check(out.starts_with("From "), "the mbox does not begin with \"From \"");
@@ -90,6 +101,7 @@ void CheckOutput(std::string_view input, const std::string& out, bool wholeLines
   if (!envelope) Check(got[0].text == "From - ", "the separator is not \"From - \"");
 
   const std::size_t first = envelope ? 1 : 0;
+  bool decidable = true;
   for (std::size_t i = first; i < in.size(); ++i) {
     const Line& o = got[i + 1 - first];
     Check(!o.text.starts_with("From "), "an unescaped \"From \" line inside a message");
@@ -97,7 +109,13 @@ void CheckOutput(std::string_view input, const std::string& out, bool wholeLines
         (i + 1 == in.size() && (in[i].end.empty() || in[i].end == "\r")) ? "\r\n" : in[i].end;
     Check(o.end == expectedEnd, "a line end changed");
     if (NeedsEscape(in[i].text)) {
-      Check(o.text.starts_with(">") && NeedsEscape(o.text.substr(1)), "a From line lost its escape");
+      const std::size_t prefix = EscapePrefixLength(in[i].text);
+      if (prefix + 2 >= pieceBytes) {
+        decidable = false;
+        continue;
+      }
+      Check(o.text.starts_with(">") && o.text.substr(1).starts_with(in[i].text.substr(0, prefix)),
+            "a From line did not get exactly one more \">\"");
     } else {
       Check(!NeedsEscape(o.text), "a line that needs no escape looks escaped");
     }
@@ -105,7 +123,8 @@ void CheckOutput(std::string_view input, const std::string& out, bool wholeLines
 
   bool ascii = true;
   for (unsigned char c : input) ascii = ascii && c < 0x80;
-  if (ascii) Check(out == ExpectedAscii(in, envelope), "an ASCII message did not come out unchanged");
+  if (ascii && decidable)
+    Check(out == ExpectedAscii(in, envelope), "an ASCII message did not come out unchanged");
 }
 
 }  // namespace
@@ -118,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   Check(WriteWhole(messagePath, input), "cannot write the message file");
 
-  CheckOutput(input, Convert(messagePath, mboxPath, boxferry::MessageReader::kDefaultCapacity), true);
-  CheckOutput(input, Convert(messagePath, mboxPath, 64), false);
+  CheckOutput(input, Convert(messagePath, mboxPath, boxferry::MessageReader::kDefaultCapacity),
+              boxferry::MessageReader::kDefaultCapacity);
+  CheckOutput(input, Convert(messagePath, mboxPath, 64), 64);
   return 0;
 }
