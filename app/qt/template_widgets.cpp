@@ -42,6 +42,9 @@ QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIco
       auto* label = new QLabel(&window);
       // Names from the store are shown as they stand, never as markup.
       label->setTextFormat(Qt::PlainText);
+      // Opaque on the dialog's face, which is what lies behind: a new text then repaints the label
+      // alone, not the group box under it (a run changes these texts for every message file).
+      label->setAutoFillBackground(true);
       label->setText(text);
       label->setAlignment(AlignmentOf(control.style));
       return label;
@@ -72,14 +75,9 @@ QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIco
       edit->setText(text);
       edit->setReadOnly(control.style & kReadOnly);
       edit->setFrame(control.style & kBorder);
-      if (!(control.style & kBorder)) {
-        // Without a border the field is only text on whatever lies behind it (the group box).
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, Qt::transparent);
-        edit->setPalette(palette);
-      } else if (control.style & kReadOnly) {
-        UseDialogFace(edit);
-      }
+      // Without a border the field is only text on the dialog's face. Opaque, like the labels.
+      if (control.style & kReadOnly) UseDialogFace(edit);
+      edit->setAutoFillBackground(true);
       return edit;
     }
     case ControlKind::kButton: {
