@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -141,7 +142,9 @@ void ConverterWindow::showEvent(QShowEvent* event) {
 std::optional<QString> ConverterWindow::SystemFolderChooser(QWidget* parent, const QString& title,
                                                             const QString& initial) {
   const QString chosen = QFileDialog::getExistingDirectory(parent, title, initial, QFileDialog::ShowDirsOnly);
-  if (chosen.isEmpty()) return std::nullopt;
+  // Only an existing directory is a choice; anything else (a typed name that does not exist, a
+  // non-local location from a desktop's own dialog) changes nothing.
+  if (chosen.isEmpty() || !QFileInfo(chosen).isDir()) return std::nullopt;
   return chosen;
 }
 
