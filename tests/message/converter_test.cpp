@@ -25,6 +25,24 @@ TEST(Converter, WorkedExample) {
                                           test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42") + "\r\nend\r\n"));
 }
 
+// The two-part message of the parser's worked example, byte for byte: Shift_JIS becomes ISO-2022-JP in
+// the iso-2022-jp part and in the embedded message's body; "--b1--" belongs to the embedded message.
+TEST(Converter, WorkedTwoPartMessage) {
+  const std::string sjis = "\x93\xfa\x96\x7b";
+  const std::string jis = test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42");
+  auto message = [](const std::string& part1, const std::string& inner) {
+    return "Content-Type: multipart/mixed;\r\n\tboundary=\"b1\"\r\n\r\nThis is a multipart "
+           "message.\r\n--b1\r\n"
+           "Content-Type: text/plain; charset=ISO-2022-JP\r\n\r\n" +
+           part1 + "\r\n--b1\r\nContent-Type: message/rfc822\r\n\r\nSubject: inner\r\n" +
+           "Content-Type: text/plain; charset=iso-2022-jp\r\n\r\n" + inner + "\r\n--b1--\r\n";
+  };
+  int result = -2;
+  EXPECT_EQ(test::ToHex(test::ConvertBytes(message(sjis, sjis), &result)),
+            test::ToHex("From - \r\n" + message(jis, jis)));
+  EXPECT_EQ(result, 0);
+}
+
 struct EndCase {
   const char* name;
   std::string in;
