@@ -78,7 +78,7 @@ std::string FirstLine(const std::string& text) {
 }
 
 const char* AboutLine1() {
-  return "AL-Mail のメールボックスを Thunderbird のローカルフォルダへ変換します.";
+  return "AL-Mail → Thunderbird 変換ツール";
 }
 const char* AboutLine2() {
   return "Copyright (C) 2026 The Boxferry developers";
