@@ -47,35 +47,39 @@ std::size_t WordEnd(std::string_view text, std::size_t pos) {
 
 void EmitWord(const std::string& jis, std::string& out) {
   out += kWordStart;
-  out += Base64Encode(jis);
+  AppendBase64(jis, out);
   out += kWordEnd;
 }
 
 }  // namespace
 
-std::string Base64Encode(std::string_view bytes) {
+void AppendBase64(std::string_view bytes, std::string& out) {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
+  const std::size_t start = out.size();
+  out.resize(start + (bytes.size() + 2) / 3 * 4);
+  char* w = out.data() + start;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    out += kAlphabet[v >> 18 & 63];
-    out += kAlphabet[v >> 12 & 63];
-    out += kAlphabet[v >> 6 & 63];
-    out += kAlphabet[v & 63];
+    const unsigned v = p[i] << 16 | p[i + 1] << 8 | p[i + 2];
+    *w++ = kAlphabet[v >> 18 & 63];
+    *w++ = kAlphabet[v >> 12 & 63];
+    *w++ = kAlphabet[v >> 6 & 63];
+    *w++ = kAlphabet[v & 63];
   }
   const std::size_t rest = bytes.size() - i;
   if (rest > 0) {
-    unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-    if (rest == 2) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    out += kAlphabet[v >> 18 & 63];
-    out += kAlphabet[v >> 12 & 63];
-    out += rest == 2 ? kAlphabet[v >> 6 & 63] : '=';
-    out += '=';
+    const unsigned v = p[i] << 16 | (rest == 2 ? p[i + 1] << 8 : 0);
+    *w++ = kAlphabet[v >> 18 & 63];
+    *w++ = kAlphabet[v >> 12 & 63];
+    *w++ = rest == 2 ? kAlphabet[v >> 6 & 63] : '=';
+    *w++ = '=';
   }
+}
+
+std::string Base64Encode(std::string_view bytes) {
+  std::string out;
+  AppendBase64(bytes, out);
   return out;
 }
 

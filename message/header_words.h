@@ -36,5 +36,6 @@ void AppendEncodedWords(std::string_view run, std::string& out);
 
 // Standard base64 with padding.
 std::string Base64Encode(std::string_view bytes);
+void AppendBase64(std::string_view bytes, std::string& out);
 
 }  // namespace boxferry

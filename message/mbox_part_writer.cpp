@@ -12,8 +12,9 @@ namespace boxferry {
 namespace {
 
 constexpr std::string_view kFromPrefix = "From ";
-// Keeps a buffer that once held an over-long line from staying large for the rest of the message.
-constexpr std::size_t kKeptBufferBytes = 256 * 1024;
+// The conversion buffer is reused from line to line; one that grew beyond this (a line piece of unusual
+// expansion) is given back.
+constexpr std::size_t kKeptBufferBytes = 4 * 1024 * 1024;
 
 bool IsAscii(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -58,8 +59,9 @@ int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, Mbox
   if (headerLine) {
     HeaderWordEdges edges;
     EncodeHeaderText(line.text, line.first, converted_, &edges);
-    if (!line.first && headerPieceEndedInWord_ && edges.startsWithWord) converted_.insert(0, 1, ' ');
+    const bool space = !line.first && headerPieceEndedInWord_ && edges.startsWithWord;
     headerPieceEndedInWord_ = edges.endsWithWord;
+    if (space && !out.Write(" ")) return WriteFailed();
   } else if (line.first && IsAscii(line.text)) {
     encoder_.Reset();  // a later piece goes on from ASCII
     if (!out.Write(line.text) || !out.Write(line.lineEnd)) return WriteFailed();
