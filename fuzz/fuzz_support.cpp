@@ -25,6 +25,13 @@ const std::string& ScratchRoot() {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/boxferry-fuzz-XXXXXX";
     Check(mkdtemp(pattern.data()) != nullptr, "cannot create the scratch folder");
+    // Removed at exit; the path is kept in plain storage, which outlives the string's destructor.
+    static char removeAtExit[4096];
+    std::snprintf(removeAtExit, sizeof removeAtExit, "%s", pattern.c_str());
+    std::atexit([] {
+      EmptyDirectory(removeAtExit);
+      rmdir(removeAtExit);
+    });
     return pattern;
   }();
   return root;
