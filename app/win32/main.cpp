@@ -1,7 +1,8 @@
 // Boxferry.exe: the program is its main dialog. Start it, run it modally, end when it closes.
+#include <windows.h>
+// windows.h first: the others build on it.
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include "app/mbox_converter_factory.h"
 #include "app/win32/main_dialog.h"

@@ -8,7 +8,9 @@
 #include <system_error>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -18,7 +20,8 @@ namespace fs = std::filesystem;
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
 #ifdef _WIN32
-  const long pid = 0;
+  // Test programs run side by side (ctest -j): each needs its own names.
+  const long pid = static_cast<long>(GetCurrentProcessId());
 #else
   const long pid = static_cast<long>(getpid());
 #endif
