@@ -106,6 +106,7 @@ def run_thunderbird(tb, profile, limit):
                              "--profile", profile], env=env, stdout=log, stderr=subprocess.STDOUT,
                             stdin=subprocess.DEVNULL, start_new_session=True)
     deadline = time.time() + limit
+    quitting = False
     try:
         port_file = os.path.join(profile, "MarionetteActivePort")
         while True:
@@ -117,7 +118,7 @@ def run_thunderbird(tb, profile, limit):
                 with open(port_file) as f:
                     m = Marionette(int(f.read().strip()))
                 break
-            except (OSError, ValueError):
+            except (OSError, ValueError, EOFError, RuntimeError):  # not listening yet
                 time.sleep(0.25)
         m.call("WebDriver:NewSession")
         left = max(10, int(deadline - time.time()))
@@ -129,14 +130,18 @@ def run_thunderbird(tb, profile, limit):
                         timeout=left + 5)
         try:
             m.call("Marionette:Quit", {"flags": ["eForceQuit"]})
+            quitting = True
         except (OSError, EOFError, RuntimeError):
             pass
         return result.get("value") if isinstance(result, dict) else result
     finally:
         try:
-            proc.wait(timeout=15)
+            proc.wait(timeout=15 if quitting else 0.1)
         except subprocess.TimeoutExpired:
-            os.killpg(proc.pid, signal.SIGKILL)  # the session Thunderbird was started in, nothing else
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)  # the session Thunderbird was started in, nothing else
+            except ProcessLookupError:
+                pass
             proc.wait()
         log.close()
 
