@@ -5,7 +5,8 @@ usage: make-store.py KIND OUT [options]      OUT must not exist; prints one line
 
 KIND
   mixed        a realistic store (default about 100 MiB): mostly Japanese text mail in Shift_JIS with
-               charset=ISO-2022-JP, some multipart mail, some base64 attachments, 1,000 messages a folder
+               charset=ISO-2022-JP (80 %), some multipart mail (15 %), some base64 attachments (5 %;
+               about a quarter of the bytes), 1,000 messages a folder
                  --mib M (100)  --messages N (instead of --mib)  --per-folder N (1000)  --seed S (1)
   flat         --messages N small Japanese text messages (default 100000) in one folder
   deep         --depth D (200) nested Subfolder containers, one message in each container level's
@@ -70,21 +71,26 @@ def b64_lines(rng, nbytes):
     return b"".join(block[k % 64] for k in range(n))
 
 
-def mixed_message(rng, i):
+def mixed_message(rng, i, kinds):
+    """One message: 80 % Japanese text mail, 15 % multipart with two text parts, 5 % with an
+    attachment; by bytes about three quarters Japanese text, one quarter base64."""
     subject = b"%s%s #%d" % (rng.choice(WORDS), rng.choice(WORDS), i)
     kind = rng.random()
     plain = b"Content-Type: text/plain; charset=ISO-2022-JP" + CRLF + b"Content-Transfer-Encoding: 7bit"
-    if kind < 0.75:  # text mail, 2-24 KiB
+    if kind < 0.80:  # text mail, 2-24 KiB
+        kinds["text"] += 1
         return header(i, subject, plain) + text_lines(rng, rng.randint(2, 24) * 1024)
     bnd = b"----=_Part_%08d" % i
     parts = [b"--" + bnd + CRLF + plain + CRLF + CRLF + text_lines(rng, rng.randint(1, 8) * 1024)]
-    if kind < 0.9:  # multipart/alternative-like: two text parts
+    if kind < 0.95:  # multipart/alternative-like: two text parts
+        kinds["multipart"] += 1
         parts.append(b"--" + bnd + CRLF + plain + CRLF + CRLF + text_lines(rng, rng.randint(1, 8) * 1024))
-    else:  # attachment, 20-400 KiB of base64
+    else:  # attachment, 16-128 KiB of base64
+        kinds["attachment"] += 1
         parts.append(b"--" + bnd + CRLF + b"Content-Type: application/octet-stream; name=\"" +
                      "資料.pdf".encode("cp932") + b"\"" + CRLF + b"Content-Transfer-Encoding: base64" + CRLF +
                      b"Content-Disposition: attachment; filename=\"" + "資料.pdf".encode("cp932") + b"\"" +
-                     CRLF + CRLF + b64_lines(rng, rng.randint(20, 400) * 1024))
+                     CRLF + CRLF + b64_lines(rng, rng.randint(16, 128) * 1024))
     return (header(i, subject, b"Content-Type: multipart/mixed; boundary=\"" + bnd + b"\"") +
             b"This is a multi-part message in MIME format." + CRLF + CRLF + b"".join(parts) +
             b"--" + bnd + b"--" + CRLF)
@@ -137,12 +143,14 @@ def main():
         per = int(opts.get("per-folder", 1000))
         acc = account(out, 1, "ベンチマーク")
         path = None
+        kinds = {"text": 0, "multipart": 0, "attachment": 0}
         while (facts["messages"] < count) if count else (facts["alm_bytes"] < limit):
             if facts["messages"] % per == 0:
                 facts["folders"] += 1
                 path = folder(acc, "Folder%d.box" % facts["folders"], "フォルダ%d" % facts["folders"])
             facts["messages"] += 1
-            facts["alm_bytes"] += put(path, facts["messages"], mixed_message(rng, facts["messages"]))
+            facts["alm_bytes"] += put(path, facts["messages"], mixed_message(rng, facts["messages"], kinds))
+        facts.update(kinds)
     elif kind == "flat":
         acc = account(out, 1, "大量")
         path = folder(acc, "Inbox.box")
