@@ -146,13 +146,15 @@ TEST_F(Cli, UsageErrorsExitWith2AndSayWhy) {
 }
 
 TEST_F(Cli, CompletedRun) {
-  const fs::path in = MakeStore({"Subject: a\r\n\r\nFrom me\r\n", "Subject: b\r\n\r\nbody"});
+  const fs::path in =
+      MakeStore({"Subject: a\r\nTo: x\r\n\r\nFrom me\r\n", "Subject: b\r\nTo: x\r\n\r\nbody"});
   const Outcome o = Run({in.string(), (root_ / "out").string()});
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(LastLine(o.out), "アカウント数：1  フォルダ数：1  ファイル数：2");
   EXPECT_EQ(o.err, Shown(kMsgCompleted));  // no status line when standard error is not a terminal
-  EXPECT_EQ(ReadAll(root_ / "out" / "仕事.sbd" / "郵便受け"),
-            "From - \r\nSubject: a\r\n\r\n>From me\r\nFrom - \r\nSubject: b\r\n\r\nbody\r\n");
+  EXPECT_EQ(
+      ReadAll(root_ / "out" / "仕事.sbd" / "郵便受け"),
+      "From - \r\nSubject: a\r\nTo: x\r\n\r\n>From me\r\nFrom - \r\nSubject: b\r\nTo: x\r\n\r\nbody\r\n");
 }
 
 TEST_F(Cli, FailedRunShowsTheWholeMessage) {
@@ -174,14 +176,14 @@ TEST_F(Cli, InterruptCancelsAfterTheCurrentFile) {
   const int writer = open(fifo.c_str(), O_WRONLY);  // returns once the run has opened the file
   ASSERT_GE(writer, 0);
   ASSERT_EQ(kill(pid, SIGINT), 0);
-  const std::string message = "Subject: 1\r\n";
+  const std::string message = "Subject: 1\r\nTo: x\r\n\r\n";
   ASSERT_EQ(write(writer, message.data(), message.size()), static_cast<ssize_t>(message.size()));
   close(writer);
   const Outcome o = Wait(pid);
   EXPECT_EQ(o.exitCode, 130);
   EXPECT_EQ(o.err, Shown(kMsgCancelled));
   EXPECT_EQ(LastLine(o.out), "アカウント数：0  フォルダ数：0  ファイル数：1");
-  EXPECT_EQ(ReadAll(root_ / "out" / "仕事.sbd" / "郵便受け"), "From - \r\nSubject: 1\r\n");
+  EXPECT_EQ(ReadAll(root_ / "out" / "仕事.sbd" / "郵便受け"), "From - \r\nSubject: 1\r\nTo: x\r\n\r\n");
 }
 
 TEST(ConsoleView, StatusLineShowsCountersAndCurrentFile) {

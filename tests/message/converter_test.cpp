@@ -37,9 +37,12 @@ TEST(Converter, WorkedTwoPartMessage) {
            part1 + "\r\n--b1\r\nContent-Type: message/rfc822\r\n\r\nSubject: inner\r\n" +
            "Content-Type: text/plain; charset=iso-2022-jp\r\n\r\n" + inner + "\r\n--b1--\r\n";
   };
+  // The header's second line is a continuation: Thunderbird would not take the separator for the start
+  // of a message without its own status lines after it.
   int result = -2;
   EXPECT_EQ(test::ToHex(test::ConvertBytes(message(sjis, sjis), &result)),
-            test::ToHex("From - \r\n" + message(jis, jis)));
+            test::ToHex("From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n" +
+                        message(jis, jis)));
   EXPECT_EQ(result, 0);
 }
 
@@ -59,18 +62,28 @@ TEST_P(MessageEnds, NextSeparatorStartsALine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Converter, MessageEnds,
-    ::testing::Values(EndCase{"EmptyFile", "", "From - \r\n"},
-                      EndCase{"LastLineWithoutEnd", "S: x\r\n\r\nbody", "From - \r\nS: x\r\n\r\nbody\r\n"},
-                      EndCase{"LastLineLoneCr", "S: x\r\n\r\nbody\r", "From - \r\nS: x\r\n\r\nbody\r\n"},
-                      EndCase{"LastLineLf", "S: x\n\nbody\n", "From - \r\nS: x\n\nbody\n"},
-                      EndCase{"HeaderOnlyNoEnd", "S: x", "From - \r\nS: x\r\n"},
-                      // A first line that is an mbox envelope line becomes the separator itself.
-                      EndCase{"EnvelopeLine", "From a@b Mon Dec  7 10:00:00 2026\nS: x\r\n\r\nFrom y\r\n",
-                              "From a@b Mon Dec  7 10:00:00 2026\r\nS: x\r\n\r\n>From y\r\n"},
-                      EndCase{"EnvelopeLineOnly", "From a@b\r", "From a@b\r\n"},
-                      EndCase{"EnvelopeNeedsTheBlank", "From:a@b\r\n", "From - \r\nFrom:a@b\r\n"},
-                      EndCase{"SecondFromLineIsEscaped", "S: x\r\nFrom a\r\n",
-                              "From - \r\nS: x\r\n>From a\r\n"}),
+    ::testing::Values(
+        EndCase{"EmptyFile", "", "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n\r\n"},
+        EndCase{"LastLineWithoutEnd", "S: x\r\nT: y\r\n\r\nbody", "From - \r\nS: x\r\nT: y\r\n\r\nbody\r\n"},
+        EndCase{"LastLineLoneCr", "S: x\r\nT: y\r\n\r\nbody\r", "From - \r\nS: x\r\nT: y\r\n\r\nbody\r\n"},
+        EndCase{"LastLineLf", "S: x\nT: y\n\nbody\n", "From - \r\nS: x\nT: y\n\nbody\n"},
+        // Thunderbird ends a header only at an empty line, and takes a separator for the
+        // start of a message only when two header lines follow it.
+        EndCase{"HeaderOnlyNoEnd", "S: x\r\nT: y", "From - \r\nS: x\r\nT: y\r\n\r\n"},
+        EndCase{"OneHeaderLine", "S: x\r\n\r\nb\r\n",
+                "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nS: x\r\n\r\nb\r\n"},
+        EndCase{"BodyWithoutHeader", "hello\nworld\n",
+                "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nhello\nworld\n\r\n"},
+        EndCase{"ContinuationSecond", "S: x\r\n\ty\r\n\r\n",
+                "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nS: x\r\n\ty\r\n\r\n"},
+        // A first line that is an mbox envelope line becomes the separator itself.
+        EndCase{"EnvelopeLine", "From a@b Mon Dec  7 10:00:00 2026\nS: x\r\nT: y\r\n\r\nFrom y\r\n",
+                "From a@b Mon Dec  7 10:00:00 2026\r\nS: x\r\nT: y\r\n\r\n>From y\r\n"},
+        EndCase{"EnvelopeLineOnly", "From a@b\r",
+                "From a@b\r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n\r\n"},
+        EndCase{"EnvelopeNeedsTheBlank", "From:a@b\r\nT: y\r\n\r\n", "From - \r\nFrom:a@b\r\nT: y\r\n\r\n"},
+        EndCase{"SecondFromLineIsEscaped", "S: x\r\nT: y\r\n\r\nFrom a\r\n",
+                "From - \r\nS: x\r\nT: y\r\n\r\n>From a\r\n"}),
     [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
 TEST(Converter, FileThatCannotBeOpenedWritesNothing) {
@@ -127,7 +140,11 @@ TEST(Converter, AppendsBehindWhatTheMboxHolds) {
     ASSERT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", dir.Path("mbox"), mbox), 0);
     ASSERT_EQ(converter.ConvertMessage(dir.Path("2.ALM"), "a", "f", "2.ALM", dir.Path("mbox"), mbox), 0);
   }
-  EXPECT_EQ(test::ReadFile(dir.Path("mbox")), "From - \r\nS: 1\r\nFrom - \r\nS: 2\r\n");
+  // Each message lacks a second header line and an empty line, so each gets what Thunderbird needs
+  // to see it as a message of its own.
+  const std::string status = "X-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
+  EXPECT_EQ(test::ReadFile(dir.Path("mbox")),
+            "From - \r\n" + status + "S: 1\r\n\r\nFrom - \r\n" + status + "S: 2\r\n\r\n");
 }
 
 // Lines longer than the reader's buffer go through in pieces and come out as if converted whole.

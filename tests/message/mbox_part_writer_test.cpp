@@ -10,8 +10,8 @@
 namespace boxferry {
 namespace {
 
-const std::string kJisHeader = "Content-Type: text/plain; charset=iso-2022-jp\r\n\r\n";
-const std::string kPlainHeader = "Subject: x\r\n\r\n";
+const std::string kJisHeader = "Subject: x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n";
+const std::string kPlainHeader = "Subject: x\r\nTo: y\r\n\r\n";
 
 // The mbox bytes after the separator and the header for a message whose body is `body`.
 std::string BodyOut(const std::string& header, const std::string& body) {
@@ -61,11 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Writer, BoundaryLinesAreNeverEscapedOrTranscoded) {
   const std::string message =
-      "Content-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
+      "Subject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
       "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x82\xa0\r\nFrom y\r\n--From x--\r\n";
   const std::string out = test::ConvertBytes(message);
   EXPECT_EQ(out,
-            "From - \r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
+            "From - \r\nSubject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
             "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1b$B$\"\x1b(B\r\n>From y\r\n"
             "--From x--\r\n");
 }
