@@ -66,6 +66,9 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
   std::string_view aheadEnd[2];
   int aheadCount = 0;
   bool startsWithHeaders = true;
+  // A file whose first line is text rather than a header field has no header: its lines are body text.
+  const bool headerless =
+      status == MessageReader::Status::kPiece && !piece.text.empty() && !IsHeaderLine(piece.text);
   while (aheadCount < 2) {
     if (status != MessageReader::Status::kPiece) {
       startsWithHeaders = false;
@@ -84,11 +87,12 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
 
   int result = parser.BeginMessage(out, separator);
   const bool readFailed = status == MessageReader::Status::kError;
-  if (result == 0 && !startsWithHeaders && !readFailed && !out.Write(kStatusHeaders)) {
+  if (result == 0 && !startsWithHeaders && !readFailed &&
+      !out.Write(headerless ? std::string(kStatusHeaders) + "\r\n" : std::string(kStatusHeaders))) {
     result = Fail(kMsgFileWriteFailed);
   }
-  int inHeader = 1;
-  bool headerEnded = false;
+  int inHeader = headerless ? 0 : 1;
+  bool headerEnded = headerless;
   bool sawLine = false;
   std::string_view lastLineEnd;
   auto handle = [&](const LinePiece& line) {

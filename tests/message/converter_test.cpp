@@ -72,8 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"HeaderOnlyNoEnd", "S: x\r\nT: y", "From - \r\nS: x\r\nT: y\r\n\r\n"},
         EndCase{"OneHeaderLine", "S: x\r\n\r\nb\r\n",
                 "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nS: x\r\n\r\nb\r\n"},
-        EndCase{"BodyWithoutHeader", "hello\nworld\n",
-                "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nhello\nworld\n\r\n"},
+        // A file of text without a header: its lines become the body of a message with an empty header.
+        EndCase{
+            "TextWithoutHeader", "hello world\nFrom x\n",
+            "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n\r\nhello world\n>From x\n"},
+        EndCase{"HeaderFirstThenText", "a: b\nno header\n",
+                "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\na: b\nno header\n\r\n"},
         EndCase{"ContinuationSecond", "S: x\r\n\ty\r\n\r\n",
                 "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nS: x\r\n\ty\r\n\r\n"},
         // A first line that is an mbox envelope line becomes the separator itself.
