@@ -44,13 +44,16 @@ std::vector<std::string> Components(std::string_view path) {
   return parts;
 }
 
-// Makes the parents of base/parts and returns the full path ("" when there is nothing to name).
+// Makes the parents of base/parts and returns the full path; "" when there is nothing to name or when a
+// parent is a link (the store is built inside the input folder only, never through a link out of it).
 std::string Prepare(const std::string& base, const std::vector<std::string>& parts) {
   if (parts.empty()) return "";
   std::string path = base;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
     path += "/" + parts[i];
     mkdir(path.c_str(), 0755);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
   }
   return path + "/" + parts.back();
 }

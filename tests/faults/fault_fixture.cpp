@@ -13,7 +13,7 @@ std::string Ini(const std::string& title, const std::string& type) {
 }
 
 std::string Message(const std::string& subject) {
-  return "Subject: " + subject + "\r\n\r\nBody of " + subject + "\r\n";
+  return "Subject: " + subject + "\r\nFrom: sender@example.com\r\n\r\nBody of " + subject + "\r\n";
 }
 
 std::string MboxOf(const std::vector<std::string>& messages) {

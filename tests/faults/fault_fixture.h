@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 // [Property] section with a title (code page 932 bytes) and, when given, a type.
 std::string Ini(const std::string& title, const std::string& type = "");
-// A small ASCII message; its mbox form is "From - \r\n" followed by the same bytes.
+// A small ASCII message with two header lines; its mbox form is "From - \r\n" followed by the same bytes.
 std::string Message(const std::string& subject);
 std::string MboxOf(const std::vector<std::string>& messages);
 
