@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows stage: cross-builds Boxferry with MinGW-w64 for x86_64 (preset win64) and i686 (win32), runs
 # the whole test suite as Windows programs under Wine, and converts the sample store with boxferry-cli.exe
-# under Wine; the output tree must be byte-identical to the Linux build's.
+# under Wine; the output tree must be byte-identical to the Linux build's. Last, the GUI smoke test
+# (tools/windows/gui-smoke.sh) drives Boxferry.exe through a conversion under Xvfb.
 #   tools/windows/stage.sh [win64] [win32]     both when none is named
-# Run as root, it first installs what it needs (MinGW-w64, Wine with its 32-bit half, GoogleTest's source).
+# Run as root, it first installs what it needs (MinGW-w64, Wine with its 32-bit half, GoogleTest's source,
+# Xvfb and xdotool, a Japanese font).
 # Environment: BOXFERRY_LINUX_CLI  the Linux boxferry-cli to compare with (default: build/ci or
 #              build/default, built with preset "default" when neither exists); JOBS (default: nproc).
 # Exit status: 0 when everything passed, 1 on the first failure.
@@ -28,7 +30,8 @@ install_packages() {
   command -v apt-get >/dev/null || return 0
   local need=()
   for pkg in g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
-             binutils-mingw-w64-i686 wine wine64 googletest python3 cmake make; do
+             binutils-mingw-w64-i686 wine wine64 googletest python3 cmake make \
+             xvfb xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic locales zip; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
   done
   if [ ${#need[@]} -gt 0 ]; then
@@ -122,6 +125,8 @@ for preset in "${presets[@]}"; do
   echo "== Windows $preset: sample store, Wine against Linux"
   convert_sample_store "$build" "$linux" || fail "$preset: sample store conversion"
   wine_stop
+  echo "== Windows $preset: GUI smoke test (Xvfb + Wine)"
+  BOXFERRY_LINUX_CLI=$linux tools/windows/gui-smoke.sh "$preset" || fail "$preset: GUI smoke test"
   echo "== Windows $preset passed in $((SECONDS - start)) s"
 done
 echo "== Windows stage passed in $((SECONDS - stage_start)) s"

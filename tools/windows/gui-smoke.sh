@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# GUI smoke test of Boxferry.exe under Xvfb and Wine: start the program, find its window by caption,
+# dismiss the welcome box, choose the sample store and an empty output folder in the shell's folder browser,
+# press Start, wait for the completion box, compare the output with the Linux build's, close with Escape.
+# Screenshots of every step land in BUILD/gui-smoke/shots.
+#   tools/windows/gui-smoke.sh [win64|win32]        (default win64; the build must exist)
+# Needs: xvfb, xdotool, imagemagick (import), fonts-wine, fonts-ipafont-gothic, locales (localedef), wine.
+# Environment: BOXFERRY_LINUX_CLI as for stage.sh.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+preset=${1:-win64}
+build=$root/build-$preset
+exe=$build/app/win32/Boxferry.exe
+work=$build/gui-smoke
+shots=$work/shots
+. "$root/tools/windows/wine-env.sh"
+
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  wine_stop
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+fail() {
+  echo "GUI smoke test FAILED: $*" >&2
+  shot "failure" || true
+  cleanup
+  exit 1
+}
+trap cleanup EXIT
+
+shot_no=0
+shot() {
+  shot_no=$((shot_no + 1))
+  import -window root -display "$DISPLAY" "$shots/$(printf '%02d' $shot_no)-$1.png" 2>/dev/null
+}
+
+# Waits until a window whose name matches the pattern exists; prints its id.
+wait_window() {
+  local pattern=$1 timeout=${2:-30} id
+  for _ in $(seq $((timeout * 5))); do
+    id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+wait_gone() {
+  local pattern=$1 timeout=${2:-30}
+  for _ in $(seq $((timeout * 5))); do
+    xdotool search --name "$pattern" >/dev/null 2>&1 || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+key() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1
+  shift
+  xdotool key --delay 60 "$@"
+}
+
+for tool in Xvfb xdotool import localedef wine; do
+  command -v "$tool" >/dev/null || { echo "GUI smoke test: $tool is missing" >&2; exit 1; }
+done
+[ -x "$exe" ] || { echo "GUI smoke test: no $exe (build preset $preset first)" >&2; exit 1; }
+
+rm -rf "$work"
+mkdir -p "$work/home/Desktop" "$work/locale" "$shots" || exit 1
+
+# The folders to choose sit on the browser's desktop (Wine links it to $HOME/Desktop), where the tree's
+# type-ahead finds them by name.
+cp -r "$root/examples/sample-store" "$work/home/Desktop/bf-in" || exit 1
+mkdir -p "$work/home/Desktop/bf-out" "$work/expected"
+linux=${BOXFERRY_LINUX_CLI:-}
+if [ -z "$linux" ]; then
+  for dir in build/ci build/default; do
+    [ -x "$root/$dir/cli/boxferry-cli" ] && { linux=$root/$dir/cli/boxferry-cli; break; }
+  done
+fi
+[ -x "$linux" ] || { echo "GUI smoke test: no Linux boxferry-cli to compare with" >&2; exit 1; }
+"$linux" "$root/examples/sample-store" "$work/expected" >/dev/null 2>&1 || fail "Linux boxferry-cli failed"
+
+# Japanese texts: a Japanese locale (made here, the system need not have it) and a CJK font.
+localedef -i ja_JP -f UTF-8 "$work/locale/ja_JP.UTF-8" >/dev/null 2>&1 || true
+[ -d "$work/locale/ja_JP.UTF-8" ] || { echo "GUI smoke test: cannot make the ja_JP.UTF-8 locale" >&2; exit 1; }
+export LOCPATH=$work/locale LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 HOME=$work/home
+
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+done
+Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$n"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Debian's Wine does not load its own Tahoma and Marlett unless they are in the prefix before it is first
+# used; without a window manager, Wine draws the title bars itself when windows are not "managed".
+setup_prefix() {
+  mkdir -p "$1/drive_c/windows/Fonts" && cp /usr/share/wine/fonts/* "$1/drive_c/windows/Fonts/"
+}
+export WINE_PREFIX_SETUP=setup_prefix
+start=$SECONDS
+wine_start "$work" prefix
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+echo "prefix ready in $((SECONDS - start)) s"
+
+start=$SECONDS
+(cd "$work" && exec wine "$exe" </dev/null >"$work/app.log" 2>&1) &
+app_pid=$!
+
+main=$(wait_window '^Boxferry Version 1\.0\.1$' 60) || fail "no window captioned 'Boxferry Version 1.0.1'"
+welcome=$(wait_window '^Boxferry$' 20) || fail "no welcome box"
+sleep 0.5
+shot welcome
+key "$welcome" Return
+wait_gone '^Boxferry$' 10 || fail "the welcome box did not close"
+sleep 0.5
+shot main-dialog
+
+# The first tab stop has the focus: the input folder's "..." button.
+choose_folder() {
+  local name=$1 browser
+  browser=$(wait_window '参照|Browse' 20) || fail "no folder browser for $name"
+  sleep 0.8
+  xdotool windowactivate --sync "$browser" >/dev/null 2>&1
+  xdotool type --delay 80 "$name"
+  sleep 0.5
+  shot "browser-$name"
+  key "$browser" Return
+  wait_gone '参照|Browse' 10 || fail "the folder browser for $name did not close"
+  sleep 0.3
+}
+key "$main" space
+choose_folder bf-in
+key "$main" Tab space
+choose_folder bf-out
+shot ready
+key "$main" Tab space   # Start, the next tab stop
+
+done_box=$(wait_window '^Boxferry$' 60) || fail "no message box after Start"
+sleep 0.5
+shot completed
+if ! diff -r "$work/expected" "$work/home/Desktop/bf-out" >"$work/diff.txt" 2>&1; then
+  fail "the output differs from the Linux build's (see $work/diff.txt)"
+fi
+key "$done_box" Return
+wait_gone '^Boxferry$' 10 || fail "the completion box did not close"
+sleep 0.5
+shot after-run
+key "$main" Escape
+for _ in $(seq 50); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.2
+done
+kill -0 "$app_pid" 2>/dev/null && fail "Escape did not end the program"
+app_pid=""
+echo "GUI smoke test passed in $((SECONDS - start)) s: $(find "$work/home/Desktop/bf-out" -type f | wc -l) files" \
+  "identical to the Linux build's; screenshots in $shots"
