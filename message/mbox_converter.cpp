@@ -41,9 +41,9 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
   platform::File file = platform::File::OpenRead(messagePath);
   if (!file.IsOpen()) return Fail(kMsgFileOpenFailed);
 
-  MboxOutput out(mboxFile);
+  MboxOutput out(mboxFile, writeBuffer_);
   const std::int64_t size = file.Size();
-  MessageReader reader(file, size, readBufferSize_);
+  MessageReader reader(file, size, readBuffer_, readBufferSize_);
   LinePiece piece;
   MessageReader::Status status = size < 0 ? MessageReader::Status::kError : reader.Next(piece);
 

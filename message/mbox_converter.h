@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "engine/mailbox_converter.h"
 #include "message/message_reader.h"
@@ -26,6 +27,9 @@ class MboxConverter : public MailboxConverter {
   int Fail(int messageId);
 
   std::size_t readBufferSize_;
+  // Kept from message to message: allocated once per converter, not once per message file.
+  std::vector<char> readBuffer_;
+  std::vector<char> writeBuffer_;
 };
 
 }  // namespace boxferry

@@ -4,8 +4,12 @@
 
 namespace boxferry {
 
-MboxOutput::MboxOutput(platform::File& file, std::size_t capacity)
-    : file_(file), buffer_(capacity ? capacity : 1) {}
+MboxOutput::MboxOutput(platform::File& file, std::size_t capacity) : MboxOutput(file, own_, capacity) {}
+
+MboxOutput::MboxOutput(platform::File& file, std::vector<char>& storage, std::size_t capacity)
+    : file_(file), buffer_(storage) {
+  buffer_.resize(capacity ? capacity : 1);
+}
 
 bool MboxOutput::WriteThrough(std::string_view bytes) {
   if (failed_) return false;

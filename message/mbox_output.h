@@ -15,6 +15,8 @@ class MboxOutput {
   static constexpr std::size_t kDefaultCapacity = 64 * 1024;
 
   explicit MboxOutput(platform::File& file, std::size_t capacity = kDefaultCapacity);
+  // Buffers in `storage`, which a caller writing many messages keeps from message to message.
+  MboxOutput(platform::File& file, std::vector<char>& storage, std::size_t capacity = kDefaultCapacity);
   MboxOutput(const MboxOutput&) = delete;
   MboxOutput& operator=(const MboxOutput&) = delete;
 
@@ -28,7 +30,8 @@ class MboxOutput {
   bool WriteThrough(std::string_view bytes);
 
   platform::File& file_;
-  std::vector<char> buffer_;
+  std::vector<char> own_;
+  std::vector<char>& buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;
 };

@@ -32,7 +32,13 @@ const char* FindLineEnd(const char* p, const char* end) {
 }  // namespace
 
 MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity)
-    : file_(file), expectedSize_(expectedSize), buffer_(std::max(capacity, kMinCapacity)) {}
+    : MessageReader(file, expectedSize, own_, capacity) {}
+
+MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::vector<char>& storage,
+                             std::size_t capacity)
+    : file_(file), expectedSize_(expectedSize), buffer_(storage) {
+  buffer_.resize(std::max(capacity, kMinCapacity));
+}
 
 bool MessageReader::Refill() {
   if (begin_ > 0) {

@@ -23,6 +23,10 @@ class MessageReader {
   // `expectedSize` is the file's size when it was opened: reaching the end of the file before that many
   // bytes were read means the file shrank while it was read, which is a read error.
   MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity = kDefaultCapacity);
+  // Reads through `storage`, which a caller converting many files keeps from file to file, so the buffer
+  // is allocated once rather than per file.
+  MessageReader(platform::File& file, std::int64_t expectedSize, std::vector<char>& storage,
+                std::size_t capacity = kDefaultCapacity);
   MessageReader(const MessageReader&) = delete;
   MessageReader& operator=(const MessageReader&) = delete;
 
@@ -38,7 +42,8 @@ class MessageReader {
 
   platform::File& file_;
   std::int64_t expectedSize_;
-  std::vector<char> buffer_;
+  std::vector<char> own_;
+  std::vector<char>& buffer_;
   std::size_t begin_ = 0;  // first unconsumed byte
   std::size_t end_ = 0;    // end of the bytes read
   std::int64_t bytesRead_ = 0;
