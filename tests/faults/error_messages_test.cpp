@@ -13,7 +13,7 @@ namespace {
 
 using testing::ReadFile;
 
-// --- 121: no account folder ------------------------------------------------------------------------------
+// 121: no account folder
 
 struct NoAccountCase {
   const char* name;
@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(Conditions, NoAccounts,
                                                          }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// --- 120: a run that fails without a message of its own ----------------------------------------------------
+// 120: a run that fails without a message of its own
 
 TEST_F(FaultTest, OnlyAccountFilesStopWith120) {
   Put("Account1", "a file, not an account folder");
@@ -52,8 +52,7 @@ TEST_F(FaultTest, OnlyAccountFilesStopWith120) {
   EXPECT_TRUE(fs::is_empty(Out()));
 }
 
-// --- 113: Account.ini cannot be opened
-// ----------------------------------------------------------------------
+// 113: Account.ini cannot be opened
 
 struct IniCase {
   const char* name;
@@ -88,8 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const fs::path& a) { fs::create_symlink(a / "Account.ini", a / "Account.ini"); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// --- 105: a .sbd directory cannot be created
-// ----------------------------------------------------------------
+// 105: a .sbd directory cannot be created
 
 TEST_F(FaultTest, ExistingAccountFolderStopsWith105AndIsNotTouched) {
   Put("Account1/Account.ini", Ini("First"));
@@ -155,7 +153,7 @@ TEST_F(FaultTest, ReadOnlyOutputStopsWith105) {
   EXPECT_TRUE(fs::is_empty(out_));
 }
 
-// --- 106: an output file cannot be created -----------------------------------------------------------------
+// 106: an output file cannot be created
 
 TEST_F(FaultTest, ExistingAccountFileStopsWith106AfterItsFolder) {
   Put("Account1/Account.ini", Ini("First"));
@@ -198,8 +196,7 @@ TEST_F(FaultTest, NoRoomForTheMboxFileStopsWith106) {
   EXPECT_EQ(monitor_.accountCount(), 1);
 }
 
-// --- 107: reading a message file fails
-// -----------------------------------------------------------------------
+// 107: reading a message file fails
 
 // A file that claims more bytes than it yields (sysfs reports 4096 for a few bytes of text): the reader
 // takes the short read for a file that shrank while it was read.
@@ -256,8 +253,7 @@ TEST_F(FaultTest, FileReplacedByAFolderStopsWith107) {
   EXPECT_EQ(monitor_.fileCount(), 1);
 }
 
-// --- 108: writing the mbox fails
-// -------------------------------------------------------------------------------
+// 108: writing the mbox fails
 
 // The mbox path leads to /dev/full (every write: ENOSPC). The link is planted when the account's folder
 // appears, as another program could.
@@ -299,8 +295,7 @@ TEST_F(FaultTest, FullFileSystemStopsWith108) {
   EXPECT_FALSE(fs::exists(out_ / "A.sbd" / "C.box"));
 }
 
-// --- 109: none can be caused
-// -------------------------------------------------------------------------------------
+// 109: none can be caused
 
 // The transcoder is total: every byte sequence converts (undefined codes become U+30FB, characters
 // without a cell 〓), so no input can make it fail. Hostile bytes in every transcoded place end in 111.
@@ -324,8 +319,7 @@ TEST_F(FaultTest, NoBytesMakeTheTranscoderFail) {
   EXPECT_TRUE(ReadFile(Out() / "A.sbd" / "郵便受け").starts_with("From - \r\n"));
 }
 
-// --- 112: a message file cannot be opened
-// ----------------------------------------------------------------------
+// 112: a message file cannot be opened
 
 struct OpenCase {
   const char* name;
@@ -357,8 +351,7 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// --- 119: the user cancels
-// --------------------------------------------------------------------------------------------
+// 119: the user cancels
 
 TEST_F(FaultTest, CancelFinishesTheCurrentFileThenStops) {
   Put("Account1/Account.ini", Ini("A"));

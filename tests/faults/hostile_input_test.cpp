@@ -133,8 +133,7 @@ TEST_F(Hostile, HostileDirectoryNamesBecomeSafeNames) {
   EXPECT_EQ(ReadFile(Out() / "A.sbd" / "_.box"), MboxOf({Message("\x01.box"), Message("..box")}));
 }
 
-// --- links
-// ------------------------------------------------------------------------------------------------------
+// links
 
 TEST_F(Hostile, LinkLoopsAndLinksOutOfTheStoreEnd) {
   Put("Account1/Account.ini", Ini("A"));
@@ -162,8 +161,7 @@ TEST_F(Hostile, LinkLoopsAndLinksOutOfTheStoreEnd) {
   EXPECT_EQ(monitor_.accountCount(), 1);
 }
 
-// --- nesting
-// ------------------------------------------------------------------------------------------------------
+// nesting
 
 // Runs `work` on a thread with a small stack: a conversion whose stack grew with the nesting would crash.
 void OnSmallStack(const std::function<void()>& work) {
