@@ -8,7 +8,8 @@
 # Xvfb and xdotool, a Japanese font).
 # Environment: BOXFERRY_LINUX_CLI  the Linux boxferry-cli to compare with (default: build/ci or
 #              build/default, built with preset "default" when neither exists); JOBS (default: nproc).
-# Exit status: 0 when everything passed, 1 on the first failure.
+# Every step runs even after a failure; the failures are listed at the end.
+# Exit status: 0 when everything passed, 1 when anything failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
@@ -109,24 +110,41 @@ install_packages || fail "could not install the packages"
 linux=$(linux_cli) || fail "could not build the Linux boxferry-cli"
 [ -x "$linux" ] || fail "no Linux boxferry-cli at $linux"
 
+failures=()
+failed() {
+  echo "Windows stage: $* FAILED" >&2
+  failures+=("$*")
+}
+
 for preset in "${presets[@]}"; do
   start=$SECONDS
   build=$root/build-${preset}
   echo "== Windows $preset: build"
-  cmake --preset "$preset" >/dev/null || fail "$preset: configure"
-  cmake --build --preset "$preset" -j "$jobs" || fail "$preset: build"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
+    failed "$preset: build"
+    continue
+  fi
   if [ "$preset" = win32 ] && ! wine_has_32bit; then
-    fail "win32: 32-bit Wine (wine32:i386) is not installed, so the 32-bit build cannot be tested"
+    failed "$preset: 32-bit Wine (wine32:i386) is not installed, so the 32-bit build cannot be tested"
+    continue
   fi
   echo "== Windows $preset: test suite under Wine"
   wine_start "$build"
-  check_test_programs_run "$build" || fail "$preset: test programs do not run under Wine"
-  ctest --preset "$preset" -j "$jobs" || fail "$preset: test suite"
+  if check_test_programs_run "$build"; then
+    ctest --preset "$preset" -j "$jobs" || failed "$preset: test suite"
+  else
+    failed "$preset: test programs do not run under Wine"
+  fi
   echo "== Windows $preset: sample store, Wine against Linux"
-  convert_sample_store "$build" "$linux" || fail "$preset: sample store conversion"
+  convert_sample_store "$build" "$linux" || failed "$preset: sample store conversion"
   wine_stop
   echo "== Windows $preset: GUI smoke test (Xvfb + Wine)"
-  BOXFERRY_LINUX_CLI=$linux tools/windows/gui-smoke.sh "$preset" || fail "$preset: GUI smoke test"
-  echo "== Windows $preset passed in $((SECONDS - start)) s"
+  BOXFERRY_LINUX_CLI=$linux tools/windows/gui-smoke.sh "$preset" || failed "$preset: GUI smoke test"
+  echo "== Windows $preset done in $((SECONDS - start)) s"
 done
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "== Windows stage FAILED after $((SECONDS - stage_start)) s:" >&2
+  printf '   %s\n' "${failures[@]}" >&2
+  exit 1
+fi
 echo "== Windows stage passed in $((SECONDS - stage_start)) s"
