@@ -89,7 +89,9 @@ fi
 # Japanese texts: a Japanese locale (made here, the system need not have it) and a CJK font.
 localedef -i ja_JP -f UTF-8 "$work/locale/ja_JP.UTF-8" >/dev/null 2>&1 || true
 [ -d "$work/locale/ja_JP.UTF-8" ] || { echo "GUI smoke test: cannot make the ja_JP.UTF-8 locale" >&2; exit 1; }
-export LOCPATH=$work/locale LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 HOME=$work/home
+export LOCPATH=$work/locale
+# (bash itself cannot switch to that locale and would say so: only the programs started below use it)
+{ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 HOME=$work/home; } 2>/dev/null
 
 for n in $(seq 90 140); do
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
