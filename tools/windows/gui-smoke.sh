@@ -59,6 +59,19 @@ wait_gone() {
   return 1
 }
 
+# The texts of a window and its controls, one per line (read inside Wine by window_text.exe).
+texts() {
+  wine "$build/tests/windows/window_text.exe" "$1" </dev/null 2>/dev/null | tr -d '\r'
+}
+
+expect_text() {
+  local caption=$1 text=$2 what=$3
+  texts "$caption" | grep -qxF -- "$text" || {
+    texts "$caption" >"$work/texts.txt"
+    fail "$what: '$text' is not shown in '$caption' (its texts are in $work/texts.txt)"
+  }
+}
+
 key() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1
   shift
@@ -68,7 +81,9 @@ key() {
 for tool in Xvfb xdotool import localedef wine; do
   command -v "$tool" >/dev/null || { echo "GUI smoke test: $tool is missing" >&2; exit 1; }
 done
-[ -x "$exe" ] || { echo "GUI smoke test: no $exe (build preset $preset first)" >&2; exit 1; }
+for file in "$exe" "$build/tests/windows/window_text.exe"; do
+  [ -f "$file" ] || { echo "GUI smoke test: no $file (build preset $preset first)" >&2; exit 1; }
+done
 
 rm -rf "$work"
 mkdir -p "$work/home/Desktop" "$work/locale" "$shots" || exit 1
@@ -120,10 +135,13 @@ main=$(wait_window '^Boxferry Version 1\.0\.1$' 60) || fail "no window captioned
 welcome=$(wait_window '^Boxferry$' 20) || fail "no welcome box"
 sleep 0.5
 shot welcome
+expect_text Boxferry "ご利用ありがとうございます!" "welcome box"
 key "$welcome" Return
 wait_gone '^Boxferry$' 10 || fail "the welcome box did not close"
 sleep 0.5
 shot main-dialog
+expect_text "Boxferry Version 1.0.1" "[...]ボタンを押して、入力フォルダ・出力フォルダを指定して下さい." "status line"
+expect_text "Boxferry Version 1.0.1" "閉じる" "Cancel/Close button"
 
 # The About entry, last in the system menu, opens the about box; Escape closes it. (Wine's own "About
 # Wine" entry takes the access key A, so the entry is reached from the menu's end.)
@@ -155,11 +173,14 @@ choose_folder bf-in
 key "$main" Tab space
 choose_folder bf-out
 shot ready
+expect_text "Boxferry Version 1.0.1" "準備完了. [開始]ボタンを押してください." "status line after both choices"
 key "$main" Tab space   # Start, the next tab stop
 
 done_box=$(wait_window '^Boxferry$' 60) || fail "no message box after Start"
 sleep 0.5
 shot completed
+expect_text Boxferry "変換完了!" "completion box"
+echo "completion box reads: $(texts Boxferry | tr '\n' ' ')"
 if ! diff -r "$work/expected" "$work/home/Desktop/bf-out" >"$work/diff.txt" 2>&1; then
   fail "the output differs from the Linux build's (see $work/diff.txt)"
 fi
@@ -167,6 +188,9 @@ key "$done_box" Return
 wait_gone '^Boxferry$' 10 || fail "the completion box did not close"
 sleep 0.5
 shot after-run
+for count in 2 8 11; do
+  expect_text "Boxferry Version 1.0.1" "$count" "counters after the run"
+done
 key "$main" Escape
 for _ in $(seq 50); do
   kill -0 "$app_pid" 2>/dev/null || break
