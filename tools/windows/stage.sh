@@ -32,7 +32,7 @@ install_packages() {
   local need=()
   for pkg in g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
              binutils-mingw-w64-i686 wine wine64 googletest python3 cmake make \
-             xvfb xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic locales zip; do
+             xvfb xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic locales; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
   done
   if [ ${#need[@]} -gt 0 ]; then
