@@ -305,12 +305,12 @@ TEST(ConverterDialogTest, StartConvertsTheChosenFoldersAndCanRunAgain) {
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();
   StartRun(window, dialog, store.str(), output.str());
-  EXPECT_EQ(testing::CountMboxMessages(output / "テスト.sbd" / "郵便受け"), 3);
+  EXPECT_EQ(testing::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 3);
   EXPECT_EQ(window.Text(kAccountCountText), "1");
   EXPECT_EQ(window.Text(kFolderCountText), "1");
   // Same input, another output: a second run from Ready.
   StartRun(window, dialog, store.str(), output2.str());
-  EXPECT_EQ(testing::CountMboxMessages(output2 / "テスト.sbd" / "郵便受け"), 3);
+  EXPECT_EQ(testing::CountMboxMessages(output2.path() / u8"テスト.sbd" / u8"郵便受け"), 3);
 }
 
 TEST(ConverterDialogTest, StartOutsideReadyDoesNothing) {
@@ -338,7 +338,7 @@ TEST(ConverterDialogTest, StartOutsideReadyDoesNothing) {
   dialog.Start();
   EXPECT_EQ(nested > 0, true);
   EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconInformation, kMsgCompleted)});
-  EXPECT_EQ(testing::CountMboxMessages(output / "テスト.sbd" / "郵便受け"), 2);
+  EXPECT_EQ(testing::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 2);
 }
 
 // A cancel from the message pump in the middle of a run: box 119, the run stops after the file in hand,
@@ -360,7 +360,7 @@ TEST(ConverterDialogTest, CancelDuringARunStopsAfterTheCurrentFile) {
   EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconStop, kMsgCancelled)});
   EXPECT_EQ(window.Text(kStatusText), MessageText(kMsgCancelled));
   EXPECT_EQ(window.Text(kFileCountText), "7");
-  EXPECT_EQ(testing::CountMboxMessages(output / "テスト.sbd" / "郵便受け"), 7);
+  EXPECT_EQ(testing::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 7);
   EXPECT_EQ(dialog.monitor().state(), kReady);
   EXPECT_TRUE(window.Enabled(kStartButton));
   EXPECT_EQ(window.closed, 0);  // the Cancel did not close the window

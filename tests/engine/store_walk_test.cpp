@@ -117,7 +117,8 @@ TEST_P(FolderTitleTest, ResolvesTheOutputName) {
   if (!c.ini.empty()) Put("Account1/" + c.dirName + "/Entry.ini", c.ini);
   Put("Account1/" + c.dirName + "/1.ALM", "m");
   ASSERT_EQ(Run(), 0) << OnlyBox();
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / c.output), "m");
+  // A UTF-8 name: on Windows a path made from a plain std::string would not be read as UTF-8.
+  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / std::u8string(c.output.begin(), c.output.end())), "m");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -294,7 +295,10 @@ TEST_F(StoreWalkTest, LinkLoopsAreSkipped) {
   Put("Account1/Account.ini", Ini("A"));
   Put("Account1/c.box/Entry.ini", Ini("C", "Subfolder"));
   Put("Account1/c.box/m.box/1.ALM", "x");
-  fs::create_directory_symlink("..", In() / "Account1/c.box/loop.box");
+  std::error_code linkError;
+  fs::create_directory_symlink("..", In() / "Account1/c.box/loop.box", linkError);
+  // Wine, and Windows without the privilege, make no symbolic links.
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
   fs::create_directory_symlink(".", In() / "Account1/c.box/self.box");
   fs::create_directory_symlink(In() / "Account1", In() / "Account1/up.box");
   ASSERT_EQ(Run(), 0) << OnlyBox();

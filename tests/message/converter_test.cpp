@@ -92,8 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Converter, FileThatCannotBeOpenedWritesNothing) {
   test::TempDir dir;
-  std::filesystem::create_symlink(dir.Path("missing"), dir.Path("dangling.ALM"));
-  std::vector<std::string> paths = {dir.Path("dangling.ALM"), dir.Path("absent.ALM")};
+  std::vector<std::string> paths = {dir.Path("absent.ALM")};
+  std::error_code linkError;  // Wine, and Windows without the privilege, make no symbolic links
+  std::filesystem::create_symlink(dir.Path("missing"), dir.Path("dangling.ALM"), linkError);
+  if (!linkError) paths.push_back(dir.Path("dangling.ALM"));
   if (geteuid() != 0) {  // permissions do not stop root
     test::WriteFile(dir.Path("locked.ALM"), "S: x\r\n");
     std::filesystem::permissions(dir.Path("locked.ALM"), std::filesystem::perms::none);
@@ -110,6 +112,9 @@ TEST(Converter, FileThatCannotBeOpenedWritesNothing) {
 }
 
 TEST(Converter, ReadErrorKeepsTheSeparator) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows opens no directory as a file, so there is no read to fail";
+#endif
   test::TempDir dir;
   std::filesystem::create_directory(dir.Path("dir.ALM"));  // opens, but every read fails
   test::RunningMonitor running;

@@ -103,7 +103,10 @@ TEST(DirectoryTest, MakeDirectoryRefusesExistingAndIdentityFollowsLinks) {
   WriteFile(dir / "file", "");
   EXPECT_FALSE(IsDirectory((dir / "file").string()));
   FileIdentity a, b, c;
-  fs::create_directory_symlink(sub, dir / "link");
+  std::error_code linkError;
+  fs::create_directory_symlink(sub, dir / "link", linkError);
+  // Wine, and Windows without the privilege, make no symbolic links.
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
   ASSERT_TRUE(GetIdentity(sub, a));
   ASSERT_TRUE(GetIdentity((dir / "link").string(), b));
   ASSERT_TRUE(GetIdentity(dir.str(), c));
