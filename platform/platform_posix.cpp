@@ -74,8 +74,18 @@ bool GetIdentity(const std::string& path, FileIdentity& identity) {
   return true;
 }
 
+// Only files (and directories, whose first read fails): a link to a device, a FIFO or a socket could
+// block the open or never reach an end. O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
 File File::OpenRead(const std::string& path) {
-  return File(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return File();
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
+    close(fd);
+    return File();
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return File(fd);
 }
 
 File File::CreateNew(const std::string& path) {

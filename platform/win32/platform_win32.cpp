@@ -123,8 +123,14 @@ bool GetIdentity(const std::string& path, FileIdentity& identity) {
   return true;
 }
 
+// Only files on a disk: a device name or a pipe could block or never reach an end.
 File File::OpenRead(const std::string& path) {
-  return File(OpenFile(path, _O_RDONLY));
+  const int fd = OpenFile(path, _O_RDONLY);
+  if (fd >= 0 && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
+    _close(fd);
+    return File();
+  }
+  return File(fd);
 }
 
 File File::CreateNew(const std::string& path) {

@@ -8,6 +8,10 @@
 
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace boxferry::platform {
 namespace {
 
@@ -79,6 +83,23 @@ TEST(FileTest, WritesToAFullDeviceFail) {
   EXPECT_FALSE(full.WriteAll("x", 1));
   EXPECT_FALSE(SetOwnerReadWrite("/dev/full"));  // a device's mode is never touched
 }
+
+#ifndef _WIN32
+// A link that leaves the store may lead to a device or a FIFO: reading must neither block nor run on
+// without end, so only files and directories open for reading (a directory fails at its first read).
+TEST(FileTest, OpenReadRefusesDevicesAndFifos) {
+  TempDir dir;
+  const std::string fifo = (dir / "fifo.ALM").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(File::OpenRead(fifo).IsOpen());
+  EXPECT_FALSE(File::OpenRead("/dev/zero").IsOpen());
+  File directory = File::OpenRead(dir.str());
+  if (directory.IsOpen()) {
+    char byte;
+    EXPECT_EQ(directory.Read(&byte, 1), -1);
+  }
+}
+#endif
 
 TEST(FileTest, MovedHandleClosesOnce) {
   TempDir dir;
