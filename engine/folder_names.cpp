@@ -42,25 +42,15 @@ std::size_t DeviceNameLength(const std::string& text) {
   return (text.size() == length || text[length] == '.') ? length : 0;
 }
 
+// The characters a Windows file name cannot hold.
+bool IsForbiddenInFileName(char c) {
+  return std::string_view("\\/*:<>|").find(c) != std::string_view::npos;
+}
+
+// Those, and the characters that make Thunderbird look a folder up under another (hashed) file name.
 bool IsUnsafeForThunderbird(unsigned char c) {
-  if (c < 0x20 || c == 0x7F) return true;
-  switch (c) {
-    case '\\':
-    case '/':
-    case '*':
-    case ':':
-    case '<':
-    case '>':
-    case '|':
-    case '"':
-    case '?':
-    case ';':
-    case '#':
-    case '%':
-      return true;
-    default:
-      return false;
-  }
+  return c < 0x20 || c == 0x7F || IsForbiddenInFileName(static_cast<char>(c)) ||
+         std::string_view("\"?;#%").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 // Cuts UTF-8 text to at most `maxUnits` UTF-16 code units, between characters.
@@ -86,19 +76,7 @@ constexpr std::size_t kMaxNameUnits = 55;
 // UTF-8 never has an ASCII byte inside a multi-byte character, so replacing bytes replaces characters.
 void SanitizeFolderName(std::string& text) {
   for (char& c : text) {
-    switch (c) {
-      case '\\':
-      case '/':
-      case '*':
-      case ':':
-      case '<':
-      case '>':
-      case '|':
-        c = '_';
-        break;
-      default:
-        break;
-    }
+    if (IsForbiddenInFileName(c)) c = '_';
   }
 }
 
