@@ -18,7 +18,7 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -eq 0 ]; then
   echo "== installing: ${missing[*]}"
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" \
     || { echo "apt-get failed" >&2; exit 1; }
 else
   echo "These Debian packages are missing. Install them, then run this again:" >&2
