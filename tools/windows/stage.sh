@@ -37,12 +37,12 @@ install_packages() {
   done
   if [ ${#need[@]} -gt 0 ]; then
     echo "== installing ${need[*]}"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}" || return 1
+    DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}" || return 1
   fi
   if [[ " ${presets[*]} " == *" win32 "* ]] && ! dpkg -s wine32:i386 >/dev/null 2>&1; then
     echo "== installing wine32:i386 (adds the i386 architecture)"
     dpkg --add-architecture i386 && apt-get update -qq &&
-      DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends wine32:i386 || return 1
+      DEBIAN_FRONTEND=noninteractive apt-get install -y wine32:i386 || return 1
   fi
 }
 
