@@ -20,8 +20,17 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # (GCC bug 105651); the warning is off for these builds only.
 set(CMAKE_CXX_FLAGS_INIT "-DUNICODE -D_UNICODE -Wno-restrict")
 
-# Tests run as Windows console programs under Wine.
-find_program(BOXFERRY_WINE wine)
-if(BOXFERRY_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${BOXFERRY_WINE})
+# Tests run as Windows console programs under Wine, through a launcher that tools/windows/wine-launcher.sh
+# writes into the build folder on every configure: which Wine loader starts this processor's programs is
+# decided by running it, and where none can, the launcher says why.
+get_property(_boxferry_in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
+if(NOT _boxferry_in_try_compile)
+  execute_process(
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-launcher.sh ${CMAKE_SYSTEM_PROCESSOR}
+            ${CMAKE_BINARY_DIR}/wine-launcher
+    RESULT_VARIABLE _boxferry_wine_status ERROR_VARIABLE _boxferry_wine_why ERROR_STRIP_TRAILING_WHITESPACE)
+  if(NOT _boxferry_wine_status EQUAL 0)
+    message(STATUS "Test programs under Wine: ${_boxferry_wine_why}")
+  endif()
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-launcher)
 endif()

@@ -1,12 +1,67 @@
-# Sourced by the Windows scripts: a Wine prefix inside a build folder, started once and kept running.
+# Sourced by the Windows scripts: what this machine can run, and a Wine prefix inside a build folder.
+#   runs_32bit_programs             succeeds when the kernel starts 32-bit x86 programs
+#   wine_loader x86_64|i686         prints the Wine loader that starts such Windows programs here
 #   wine_start BUILD_DIR [PREFIX_NAME]   sets WINEPREFIX, starts a persistent wineserver, boots the prefix
-#   wine_stop                            stops that wineserver
+#   wine_stop                       stops that wineserver
+# Environment: BOXFERRY_NO_32BIT=1 acts as if the kernel could not start 32-bit programs, to try the path
+# of such machines on one that can.
 # Facts these rely on: Wine's background processes hold any output pipe open unless the prefix is booted
-# before the first program runs (ctest then waits for every test); a prefix made before wine32 was
-# installed cannot run 32-bit programs.
+# before the first program runs (ctest then waits for every test). With wine32 installed, Debian's `wine`
+# always starts the 32-bit loader, so on a kernel without 32-bit emulation it cannot start 64-bit programs
+# either ("exec: /usr/lib/wine/wine: Exec format error"); the 64-bit loader itself still works there. A
+# prefix made before wine32 was installed cannot run 32-bit programs.
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Runs a 96-byte i386 Linux program that exits with 42. Prints why when it cannot tell.
+runs_32bit_programs() {
+  [ -z "${BOXFERRY_NO_32BIT:-}" ] || return 1
+  python3 - <<'PY'
+import errno, os, struct, subprocess, sys, tempfile
+code = bytes([0xB8, 1, 0, 0, 0, 0xBB, 42, 0, 0, 0, 0xCD, 0x80])  # exit(42) through int 0x80
+base, size = 0x08048000, 52 + 32 + len(code)
+elf = (b"\x7fELF\x01\x01\x01" + bytes(9)
+       + struct.pack("<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+       + struct.pack("<8I", 1, 0, base, base, size, size, 5, 0x1000) + code)
+with tempfile.TemporaryDirectory() as folder:
+    probe = os.path.join(folder, "probe32")
+    with open(probe, "wb") as f:
+        f.write(elf)
+    os.chmod(probe, 0o755)
+    try:
+        sys.exit(0 if subprocess.run([probe]).returncode == 42 else 1)
+    except OSError as e:
+        if e.errno != errno.ENOEXEC:
+            print(f"cannot tell whether 32-bit programs run: {e}", file=sys.stderr)
+        sys.exit(1)
+PY
+}
+
+# Debian's `wine` where it starts at all; for x86_64 the 64-bit loader is tried next, under its other names.
+# A loader that starts prints its version; which one starts is decided by running each in turn.
+wine_loader() {
+  local candidates=() loader out tried=""
+  case $1 in
+    x86_64) candidates=(wine wine64 "${BOXFERRY_WINE64_LOADER:-/usr/lib/wine/wine64}") ;;
+    i686)
+      if ! runs_32bit_programs; then
+        echo "not possible on this machine (no 32-bit emulation)" >&2
+        return 1
+      fi
+      candidates=(wine) ;;
+    *) echo "unknown processor $1" >&2; return 1 ;;
+  esac
+  for loader in "${candidates[@]}"; do
+    if out=$("$loader" --version </dev/null 2>&1); then
+      command -v "$loader"
+      return 0
+    fi
+    tried+="${tried:+; }$loader: $(printf '%s' "$out" | tail -n 1)"
+  done
+  echo "no Wine loader starts here ($tried)" >&2
+  return 1
+}
 
 wine_has_32bit() {
   [ -x /usr/lib/wine/wine ] || [ -x /usr/lib/i386-linux-gnu/wine/wine ]
