@@ -2,7 +2,8 @@
 # GUI smoke test of Boxferry.exe under Xvfb and Wine: start the program, find its window by caption,
 # dismiss the welcome box, open and close the about box from the system menu, choose the sample store and an empty output folder in the shell's folder browser,
 # press Start, wait for the completion box, compare the output with the Linux build's, close with Escape.
-# Screenshots of every step land in BUILD/gui-smoke/shots.
+# Screenshots of every step land in BUILD/gui-smoke/shots. When the program ends before its window appears,
+# the test fails at once and shows the program's output.
 #   tools/windows/gui-smoke.sh [win64|win32]        (default win64; the build must exist)
 # Needs: xvfb, xdotool, imagemagick (import), fonts-wine, fonts-ipafont-gothic, locales (localedef), wine.
 # Environment: BOXFERRY_LINUX_CLI as for stage.sh.
@@ -36,15 +37,26 @@ shot() {
   import -window root -display "$DISPLAY" "$shots/$(printf '%02d' $shot_no)-$1.png" 2>/dev/null
 }
 
-# Waits until a window whose name matches the pattern exists; prints its id.
+# Fails at once, with the program's own output, when the program has ended.
+check_running() {
+  [ -n "$app_pid" ] || return 0
+  kill -0 "$app_pid" 2>/dev/null && return 0
+  wait "$app_pid"
+  local status=$?
+  app_pid=""
+  echo "Boxferry.exe ended with status $status; its output:" >&2
+  sed 's/^/  | /' "$work/app.log" >&2
+  fail "Boxferry.exe ended before $1 appeared"
+}
+
+# Waits until a window whose name matches the pattern exists and sets found to its id.
+found=""
 wait_window() {
-  local pattern=$1 timeout=${2:-30} id
+  local pattern=$1 timeout=${2:-30}
   for _ in $(seq $((timeout * 5))); do
-    id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
+    found=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && return 0
+    check_running "a window named '$pattern'"
     sleep 0.2
   done
   return 1
@@ -131,8 +143,10 @@ start=$SECONDS
 (cd "$work" && exec wine "$exe" </dev/null >"$work/app.log" 2>&1) &
 app_pid=$!
 
-main=$(wait_window '^Boxferry Version 1\.0\.1$' 60) || fail "no window captioned 'Boxferry Version 1.0.1'"
-welcome=$(wait_window '^Boxferry$' 20) || fail "no welcome box"
+wait_window '^Boxferry Version 1\.0\.1$' 60 || fail "no window captioned 'Boxferry Version 1.0.1'"
+main=$found
+wait_window '^Boxferry$' 20 || fail "no welcome box"
+welcome=$found
 sleep 0.5
 shot welcome
 expect_text Boxferry "ご利用ありがとうございます!" "welcome box"
@@ -148,7 +162,8 @@ expect_text "Boxferry Version 1.0.1" "閉じる" "Cancel/Close button"
 key "$main" alt+space
 sleep 0.5
 xdotool key --delay 100 Up Return
-about=$(wait_window '^バージョン情報 : Boxferry$' 10) || fail "the system menu's About entry opened no about box"
+wait_window '^バージョン情報 : Boxferry$' 10 || fail "the system menu's About entry opened no about box"
+about=$found
 sleep 0.5
 shot about-box
 key "$about" Escape
@@ -158,7 +173,8 @@ sleep 0.3
 # The first tab stop has the focus: the input folder's "..." button.
 choose_folder() {
   local name=$1 browser
-  browser=$(wait_window '参照|Browse' 20) || fail "no folder browser for $name"
+  wait_window '参照|Browse' 20 || fail "no folder browser for $name"
+  browser=$found
   sleep 0.8
   xdotool windowactivate --sync "$browser" >/dev/null 2>&1
   xdotool type --delay 80 "$name"
@@ -176,7 +192,8 @@ shot ready
 expect_text "Boxferry Version 1.0.1" "準備完了. [開始]ボタンを押してください." "status line after both choices"
 key "$main" Tab space   # Start, the next tab stop
 
-done_box=$(wait_window '^Boxferry$' 60) || fail "no message box after Start"
+wait_window '^Boxferry$' 60 || fail "no message box after Start"
+done_box=$found
 sleep 0.5
 shot completed
 expect_text Boxferry "変換完了!" "completion box"
