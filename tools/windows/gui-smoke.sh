@@ -2,8 +2,9 @@
 # GUI smoke test of Boxferry.exe under Xvfb and Wine: start the program, find its window by caption,
 # dismiss the welcome box, open and close the about box from the system menu, choose the sample store and an empty output folder in the shell's folder browser,
 # press Start, wait for the completion box, compare the output with the Linux build's, close with Escape.
-# Screenshots of every step land in BUILD/gui-smoke/shots. When the program ends before its window appears,
-# the test fails at once and shows the program's output.
+# Screenshots of every step land in BUILD/gui-smoke/shots. Wine runs through the build's launcher (written at
+# configure time), in a prefix of its own that is kept between runs (BUILD/wineprefix-gui). When the program
+# ends before its window appears, the test fails at once and shows the program's output.
 #   tools/windows/gui-smoke.sh [win64|win32]        (default win64; the build must exist)
 # Needs: xvfb, xdotool, imagemagick (import), fonts-wine, fonts-ipafont-gothic, locales (localedef), wine.
 # Environment: BOXFERRY_LINUX_CLI as for stage.sh.
@@ -15,6 +16,7 @@ exe=$build/app/win32/Boxferry.exe
 work=$build/gui-smoke
 shots=$work/shots
 . "$root/tools/windows/wine-env.sh"
+export WINE=$build/wine-launcher
 
 xvfb_pid=""
 app_pid=""
@@ -73,7 +75,7 @@ wait_gone() {
 
 # The texts of a window and its controls, one per line (read inside Wine by window_text.exe).
 texts() {
-  wine "$build/tests/windows/window_text.exe" "$1" </dev/null 2>/dev/null | tr -d '\r'
+  "$WINE" "$build/tests/windows/window_text.exe" "$1" </dev/null 2>/dev/null | tr -d '\r'
 }
 
 expect_text() {
@@ -90,10 +92,10 @@ key() {
   xdotool key --delay 60 "$@"
 }
 
-for tool in Xvfb xdotool import localedef wine; do
+for tool in Xvfb xdotool import localedef wineserver; do
   command -v "$tool" >/dev/null || { echo "GUI smoke test: $tool is missing" >&2; exit 1; }
 done
-for file in "$exe" "$build/tests/windows/window_text.exe"; do
+for file in "$exe" "$build/tests/windows/window_text.exe" "$WINE"; do
   [ -f "$file" ] || { echo "GUI smoke test: no $file (build preset $preset first)" >&2; exit 1; }
 done
 
@@ -135,12 +137,12 @@ setup_prefix() {
 }
 export WINE_PREFIX_SETUP=setup_prefix
 start=$SECONDS
-wine_start "$work" prefix
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+wine_start "$build/wineprefix-gui" "$build/tests/windows/window_text.exe" || fail "Wine cannot start programs"
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 echo "prefix ready in $((SECONDS - start)) s"
 
 start=$SECONDS
-(cd "$work" && exec wine "$exe" </dev/null >"$work/app.log" 2>&1) &
+(cd "$work" && exec "$WINE" "$exe" </dev/null >"$work/app.log" 2>&1) &
 app_pid=$!
 
 wait_window '^Boxferry Version 1\.0\.1$' 60 || fail "no window captioned 'Boxferry Version 1.0.1'"

@@ -1,15 +1,16 @@
 # Sourced by the Windows scripts: what this machine can run, and a Wine prefix inside a build folder.
 #   runs_32bit_programs             succeeds when the kernel starts 32-bit x86 programs
 #   wine_loader x86_64|i686         prints the Wine loader that starts such Windows programs here
-#   wine_start BUILD_DIR [PREFIX_NAME]   sets WINEPREFIX, starts a persistent wineserver, boots the prefix
+#   wine_start PREFIX PROBE_EXE     uses PREFIX, starts a persistent wineserver, boots the prefix and checks
+#                                   that PROBE_EXE starts in it through $WINE (the build's launcher); the
+#                                   prefix is kept between runs and made anew only when PROBE_EXE cannot start
 #   wine_stop                       stops that wineserver
 # Environment: BOXFERRY_NO_32BIT=1 acts as if the kernel could not start 32-bit programs, to try the path
 # of such machines on one that can.
 # Facts these rely on: Wine's background processes hold any output pipe open unless the prefix is booted
 # before the first program runs (ctest then waits for every test). With wine32 installed, Debian's `wine`
 # always starts the 32-bit loader, so on a kernel without 32-bit emulation it cannot start 64-bit programs
-# either ("exec: /usr/lib/wine/wine: Exec format error"); the 64-bit loader itself still works there. A
-# prefix made before wine32 was installed cannot run 32-bit programs.
+# either ("exec: /usr/lib/wine/wine: Exec format error"); the 64-bit loader itself still works there.
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -63,28 +64,51 @@ wine_loader() {
   return 1
 }
 
-wine_has_32bit() {
-  [ -x /usr/lib/wine/wine ] || [ -x /usr/lib/i386-linux-gnu/wine/wine ]
-}
-
-wine_start() {
-  local build=$1 name=${2:-wineprefix}
-  export WINEPREFIX=$build/$name
-  if [ -d "$WINEPREFIX" ] && wine_has_32bit && [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
-    echo "Wine prefix $WINEPREFIX predates 32-bit Wine: making it anew"
-    rm -rf "$WINEPREFIX"
-  fi
+wine_boot() {
   mkdir -p "$WINEPREFIX"
   if [ -n "${WINE_PREFIX_SETUP:-}" ] && [ ! -e "$WINEPREFIX/system.reg" ]; then
     "$WINE_PREFIX_SETUP" "$WINEPREFIX"
   fi
   wineserver -p </dev/null >/dev/null 2>&1
-  wine wineboot -i </dev/null >/dev/null 2>&1
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+}
+
+# Prints nothing when the probe starts: it prints its usage and exits with 2 when started without
+# arguments. (A 32-bit program under a Wine without its 32-bit half prints nothing and exits 0.)
+wine_probe() {
+  local out status
+  out=$("$WINE" "$1" </dev/null 2>&1)
+  status=$?
+  [ $status -eq 2 ] && [[ $out == *usage:* ]] && return 0
+  printf 'exit status %s, output: %s\n' "$status" "$(printf '%s' "${out:-(none)}" | tr '\r\n' '  ')"
+}
+
+wine_start() {
+  export WINEPREFIX=$1
+  local probe=$2 state="kept from the last run" why
+  [ -e "$WINEPREFIX/system.reg" ] || state="made"
+  wine_boot
+  why=$(wine_probe "$probe")
+  if [ -n "$why" ] && [ "$state" != made ]; then
+    echo "Wine prefix $WINEPREFIX cannot start $(basename "$probe") ($why): making it anew"
+    wine_stop
+    rm -rf "$WINEPREFIX"
+    state="made anew"
+    wine_boot
+    why=$(wine_probe "$probe")
+  fi
+  if [ -n "$why" ]; then
+    wine_stop
+    echo "$(basename "$probe") does not start under $WINE: $why" >&2
+    return 1
+  fi
+  echo "Wine prefix $WINEPREFIX: $state"
 }
 
 wine_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then
-    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -k </dev/null >/dev/null 2>&1
+    wineserver -w </dev/null >/dev/null 2>&1 || true
   fi
 }
 
