@@ -6,7 +6,8 @@
 #                                   prefix is kept between runs and made anew only when PROBE_EXE cannot start
 #   wine_stop                       stops that wineserver
 # Environment: BOXFERRY_NO_32BIT=1 acts as if the kernel could not start 32-bit programs, to try the path
-# of such machines on one that can.
+# of such machines on one that can; BOXFERRY_WINE64_LOADER is the 64-bit loader tried after `wine` and
+# `wine64` (default /usr/lib/wine/wine64, where Debian keeps it).
 # Facts these rely on: Wine's background processes hold any output pipe open unless the prefix is booted
 # before the first program runs (ctest then waits for every test). With wine32 installed, Debian's `wine`
 # always starts the 32-bit loader, so on a kernel without 32-bit emulation it cannot start 64-bit programs
