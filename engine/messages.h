@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "boxferry_version.h"
+
 namespace boxferry {
 
 enum MessageId : int {
@@ -40,10 +42,10 @@ const std::string& MessageText(int id);
 std::string FirstLine(const std::string& text);
 
 inline constexpr const char* kProductName = "Boxferry";
-inline constexpr const char* kVersionText = "1.0.1";
-inline constexpr const char* kMainCaption = "Boxferry Version 1.0.1";
+inline constexpr const char* kVersionText = BOXFERRY_VERSION;
+inline constexpr const char* kMainCaption = BOXFERRY_MAIN_CAPTION;
 inline constexpr const char* kAboutCaption = "バージョン情報 : Boxferry";
-inline constexpr const char* kAboutTitleLine = "Boxferry  [Version 1.0.1]";
+inline constexpr const char* kAboutTitleLine = BOXFERRY_ABOUT_TITLE_LINE;
 // The two fixed lines of the about box.
 const char* AboutLine1();
 const char* AboutLine2();

@@ -13,7 +13,7 @@ namespace {
 
 TEST(DialogTemplatesTest, MainDialogHasEveryAddressedControlOnceAndFourTabStops) {
   const DialogTemplate& dialog = MainDialogTemplate();
-  EXPECT_EQ(dialog.caption, "Boxferry Version 1.0.1");
+  EXPECT_EQ(dialog.caption, std::string("Boxferry Version ") + kVersionText);
   std::multiset<int> ids;
   std::vector<int> tabStops;
   for (const ControlTemplate& control : dialog.controls) {
@@ -40,7 +40,7 @@ TEST(DialogTemplatesTest, AboutBoxCarriesTheNoticeAndTheTitleLine) {
       EXPECT_TRUE(control.style & kReadOnly);
       EXPECT_TRUE(control.style & kMultiLine);
     }
-    if (control.text == "Boxferry  [Version 1.0.1]") {
+    if (control.text == std::string("Boxferry  [Version ") + kVersionText + "]") {
       title = true;
       EXPECT_TRUE(control.style & kNoPrefix);
     }

@@ -26,7 +26,7 @@ TEST(AboutBoxTest, ShowsNameVersionLinesAndIcon) {
     texts << label->text();
     if (!label->pixmap().isNull()) icon = true;
   }
-  EXPECT_TRUE(texts.contains(QStringLiteral("Boxferry  [Version 1.0.1]")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("Boxferry  [Version ") + Q(kVersionText) + "]"));
   EXPECT_TRUE(texts.contains(Q(AboutLine1())));
   EXPECT_TRUE(texts.contains(Q(AboutLine2())));
   EXPECT_TRUE(icon);

@@ -24,7 +24,7 @@ namespace {
 
 TEST_F(WindowTest, ControlsFollowTheTemplate) {
   const DialogTemplate& dialog = MainDialogTemplate();
-  EXPECT_EQ(window->windowTitle(), QStringLiteral("Boxferry Version 1.0.1"));
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Boxferry Version ") + Q(kVersionText));
   const DialogBase base = DialogBaseOf(window->font());
   const PixelRect client = DialogUnitsToPixels(base, 0, 0, dialog.width, dialog.height);
   EXPECT_EQ(window->size(), QSize(client.width, client.height));

@@ -231,35 +231,94 @@ TEST(ResourcesTest, StringTableHoldsTheEngineTexts) {
   EXPECT_EQ(LoadStringW(nullptr, 122, reinterpret_cast<LPWSTR>(&none), 0), 0);
 }
 
-TEST(ResourcesTest, IconVersionAndManifest) {
-  EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(kAppIconResource), MAKEINTRESOURCEW(14)), nullptr);
-  EXPECT_NE(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconResource)), nullptr);
-
-  HRSRC version = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
-  ASSERT_NE(version, nullptr);
-  const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, version)));
-  const std::size_t size = SizeofResource(nullptr, version);
-  const VS_FIXEDFILEINFO* fixed = nullptr;
-  for (std::size_t i = 0; i + sizeof(VS_FIXEDFILEINFO) <= size; i += 4) {
-    std::uint32_t signature;
-    std::memcpy(&signature, bytes + i, 4);
-    if (signature == 0xFEEF04BD) {
-      fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + i);
-      break;
+// The version as the resources write it: "1.0.1" -> {1, 0, 1}.
+std::vector<unsigned> VersionNumbers(const std::string& text) {
+  std::vector<unsigned> numbers(1, 0);
+  for (char c : text) {
+    if (c == '.') {
+      numbers.push_back(0);
+    } else {
+      numbers.back() = numbers.back() * 10 + static_cast<unsigned>(c - '0');
     }
   }
-  ASSERT_NE(fixed, nullptr);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);  // 1.0
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);  // .1.0
+  while (numbers.size() < 4) numbers.push_back(0);
+  return numbers;
+}
 
-  HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
-  ASSERT_NE(manifest, nullptr);
-  const std::string xml(static_cast<const char*>(LockResource(LoadResource(nullptr, manifest))),
-                        SizeofResource(nullptr, manifest));
-  for (const char* needle : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
-                             "level=\"asInvoker\"", "PerMonitorV2", "true/pm"}) {
-    EXPECT_NE(xml.find(needle), std::string::npos) << needle;
+// A path CMake wrote for the build machine; a Unix one is reached through Wine's drive Z:.
+std::wstring BuildPath(const char* path) {
+  std::wstring wide = platform::Widen(path);
+  if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
   }
+  return wide;
+}
+
+std::wstring VersionString(const std::vector<std::uint8_t>& info, const wchar_t* key) {
+  wchar_t* value = nullptr;
+  UINT length = 0;
+  const std::wstring path = std::wstring(L"\\StringFileInfo\\041104B0\\") + key;
+  if (!VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || !value) {
+    return L"<none>";
+  }
+  return std::wstring(value, length > 0 && value[length - 1] == L'\0' ? length - 1 : length);
+}
+
+// Both executables carry the icon, a version resource with the program's own version and a manifest;
+// Explorer shows them as Boxferry's, and Windows runs them as the manifest asks.
+TEST(ResourcesTest, BothExecutablesCarryIconVersionAndManifest) {
+  struct Case {
+    std::wstring path;
+    const wchar_t* originalName;
+    const char* manifestName;
+  };
+  const Case cases[] = {
+      {BuildPath(BOXFERRY_WINDOW_EXE), L"Boxferry.exe", "Boxferry"},
+      {BuildPath(BOXFERRY_CLI_EXE), L"boxferry-cli.exe", "boxferry-cli"},
+  };
+  const std::vector<unsigned> version = VersionNumbers(kVersionText);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.path));
+    HMODULE module =
+        LoadLibraryExW(c.path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(kAppIconResource), MAKEINTRESOURCEW(14)), nullptr);
+
+    std::vector<std::uint8_t> info(GetFileVersionInfoSizeW(c.path.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(c.path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, (version[0] << 16) | version[1]);
+    EXPECT_EQ(fixed->dwFileVersionLS, (version[2] << 16) | version[3]);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(Narrow(VersionString(info, L"FileVersion")), kVersionText);
+    EXPECT_EQ(Narrow(VersionString(info, L"ProductVersion")), kVersionText);
+    EXPECT_EQ(VersionString(info, L"ProductName"), L"Boxferry");
+    EXPECT_EQ(VersionString(info, L"OriginalFilename"), c.originalName);
+
+    HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(manifest, nullptr);
+    const std::string xml(static_cast<const char*>(LockResource(LoadResource(module, manifest))),
+                          SizeofResource(module, manifest));
+    const std::string identity = std::string("name=\"") + c.manifestName + "\"";
+    const std::string manifestVersion = "version=\"" + std::to_string(version[0]) + "." +
+                                        std::to_string(version[1]) + "." + std::to_string(version[2]) + "." +
+                                        std::to_string(version[3]) + "\"";
+    for (const std::string& needle :
+         {identity, manifestVersion, std::string("Microsoft.Windows.Common-Controls"),
+          std::string("version=\"6.0.0.0\""), std::string("level=\"asInvoker\""), std::string("PerMonitorV2"),
+          std::string("true/pm"), std::string("longPathAware")}) {
+      EXPECT_NE(xml.find(needle), std::string::npos) << needle;
+    }
+    FreeLibrary(module);
+  }
+  EXPECT_NE(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconResource)), nullptr);
 }
 
 TEST(AppTitleTest, IsTheExecutableNameWithoutExtension) {

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Packs the Windows builds into Boxferry-1.0.1-win32.zip and Boxferry-1.0.1-win64.zip (in each build folder):
+# Packs the Windows builds into Boxferry-VERSION-win32.zip and Boxferry-VERSION-win64.zip (in each build folder):
 # Boxferry.exe, boxferry-cli.exe (both stripped) and a short Japanese README (UTF-8 with BOM, CR LF).
 #   tools/windows/package.sh [win64] [win32]        both when none is named; the builds must exist
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-version=1.0.1
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(win64 win32)
 
@@ -16,6 +15,13 @@ for preset in "${presets[@]}"; do
     win32) triple=i686-w64-mingw32 bits=32 ;;
     *) echo "unknown preset $preset" >&2; status=1; continue ;;
   esac
+  # The version the build was configured with (project(VERSION) in CMakeLists.txt).
+  version=$(sed -n 's/^#define BOXFERRY_VERSION "\(.*\)"$/\1/p' "$build/generated/boxferry_version.h" 2>/dev/null)
+  if [ -z "$version" ]; then
+    echo "$preset: no version in $build/generated/boxferry_version.h (configure preset $preset first)" >&2
+    status=1
+    continue
+  fi
   name=Boxferry-$version-$preset
   stage=$build/package/$name
   rm -rf "$build/package" "$build/$name.zip"
@@ -29,7 +35,7 @@ for preset in "${presets[@]}"; do
     fi
     "$triple-strip" -o "$stage/$(basename "$exe")" "$build/$exe" || ok=0
   done
-  { printf '\xef\xbb\xbf'; sed "s/@BITS@/$bits/" "$root/tools/windows/README-ja.txt" | sed 's/$/\r/'; } \
+  { printf '\xef\xbb\xbf'; sed "s/@BITS@/$bits/; s/@VERSION@/$version/" "$root/tools/windows/README-ja.txt" | sed 's/$/\r/'; } \
     >"$stage/README.txt"
   if [ $ok -eq 0 ]; then
     status=1
