@@ -36,12 +36,25 @@ void ConverterDialog::ChooseOutputFolder() {
   ChooseFolder(kMsgChooseOutput, outputFolder_, kOutputPathEdit);
 }
 
+void ConverterDialog::SetInputFolder(const std::string& folder) {
+  TakeFolder(folder, inputFolder_, kInputPathEdit);
+}
+
+void ConverterDialog::SetOutputFolder(const std::string& folder) {
+  TakeFolder(folder, outputFolder_, kOutputPathEdit);
+}
+
 void ConverterDialog::ChooseFolder(int promptId, std::string& folder, int pathControl) {
   // The buttons are disabled during a run; a folder never changes under a running conversion.
   if (!monitor_.IsIdle()) return;
   std::optional<std::string> chosen = window_.ChooseFolder(MessageText(promptId), folder);
   if (!chosen) return;
-  folder = *chosen;
+  TakeFolder(*chosen, folder, pathControl);
+}
+
+void ConverterDialog::TakeFolder(const std::string& chosen, std::string& folder, int pathControl) {
+  if (!monitor_.IsIdle()) return;
+  folder = chosen;
   window_.SetItemText(pathControl, folder);
   UpdateReadiness();
 }

@@ -33,6 +33,10 @@ class ConverterDialog {
   // The two "..." buttons.
   void ChooseInputFolder();
   void ChooseOutputFolder();
+  // A folder named without the chooser (on the command line, dropped on its field): taken as a choice
+  // is. Nothing changes while a run goes on.
+  void SetInputFolder(const std::string& folder);
+  void SetOutputFolder(const std::string& folder);
   // Status 116 and Ready when both folders are chosen and differ byte for byte; else status 115 and
   // NotReady. Returns 1 when ready.
   int UpdateReadiness();
@@ -56,6 +60,7 @@ class ConverterDialog {
 
  private:
   void ChooseFolder(int promptId, std::string& folder, int pathControl);
+  void TakeFolder(const std::string& chosen, std::string& folder, int pathControl);
 
   DialogWindow& window_;
   std::string inputFolder_;

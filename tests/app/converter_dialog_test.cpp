@@ -89,10 +89,12 @@ TEST(ConverterDialogTest, MainWindowIsClearedWithTheDialog) {
   EXPECT_EQ(MainWindow(), nullptr);
 }
 
-// One press of a "..." button and what the chooser answers (nullopt: cancelled).
+// One press of a "..." button and what the chooser answers (nullopt: cancelled); or, `named`, the folder
+// given without the chooser (command line, drop).
 struct Choice {
   bool input;
   std::optional<std::string> answer;
+  bool named = false;
 };
 
 struct ReadinessCase {
@@ -112,6 +114,14 @@ TEST_P(ReadinessTest, StateStatusAndFieldsFollowTheChoices) {
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();
   for (const Choice& choice : c.choices) {
+    if (choice.named) {
+      if (choice.input) {
+        dialog.SetInputFolder(*choice.answer);
+      } else {
+        dialog.SetOutputFolder(*choice.answer);
+      }
+      continue;
+    }
     window.choices.push_back(choice.answer);
     if (choice.input) {
       dialog.ChooseInputFolder();
@@ -158,6 +168,15 @@ const ReadinessCase kReadinessCases[] = {
      "/in",
      "/out"},
     {"SameChoiceAgain", {{true, "/in"}, {false, "/out"}, {false, "/out"}}, kReady, kMsgReady, "/in", "/out"},
+    {"NamedBoth", {{true, "/in", true}, {false, "/out", true}}, kReady, kMsgReady, "/in", "/out"},
+    {"NamedThenChosen", {{true, "/in", true}, {false, "/out"}}, kReady, kMsgReady, "/in", "/out"},
+    {"NamedEqual", {{true, "/m", true}, {false, "/m", true}}, kNotReady, kMsgChooseFolders, "/m", "/m"},
+    {"ChosenThenNamed",
+     {{true, "/in"}, {false, "/out"}, {true, "/x", true}},
+     kReady,
+     kMsgReady,
+     "/x",
+     "/out"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Choices, ReadinessTest, ::testing::ValuesIn(kReadinessCases),
@@ -200,6 +219,25 @@ void Reach(ProgressMonitor& monitor, RunState state) {
   if (state == kReady) return;
   monitor.SetState(kRunning);
   if (state != kRunning) monitor.SetState(state);
+}
+
+// A folder given without the chooser never changes under a run, nor while it unwinds.
+TEST(ConverterDialogTest, NamedFolderIsIgnoredOutsideIdle) {
+  for (RunState state : {kRunning, kCancelling, kFailed, kCompleted}) {
+    FakeWindow window;
+    ConverterDialog dialog(window, Fake());
+    dialog.Initialize();
+    dialog.SetInputFolder("/in");
+    dialog.SetOutputFolder("/out");
+    Reach(dialog.monitor(), state);
+    const auto writes = window.textWrites;
+    dialog.SetInputFolder("/other");
+    dialog.SetOutputFolder("/other");
+    EXPECT_EQ(dialog.inputFolder(), "/in") << state;
+    EXPECT_EQ(dialog.outputFolder(), "/out") << state;
+    EXPECT_EQ(window.textWrites, writes) << state;
+    EXPECT_EQ(dialog.monitor().state(), state);
+  }
 }
 
 struct CancelCase {
