@@ -5,7 +5,8 @@
 #
 # With STORE (an AL-Mail mailbox folder) the window is drawn after converting it into a scratch folder,
 # so the counters and the status line show a finished run; without it, the window as it opens.
-# OUT defaults to docs/screenshot.png. ABOUT=FILE.png also draws the about box.
+# OUT defaults to docs/screenshot.png. ABOUT=FILE.png also draws the about box, WELCOME=FILE.png the
+# welcome message box as the system shows it. SCALE=2 draws at Qt's scale factor 2 (QT_SCALE_FACTOR).
 # Needs: xvfb (xvfb-run), fonts-ipafont-gothic, and a build with the Qt window (BUILD_DIR, default
 # build-qt; the helper program boxferry-screenshot is built here if missing).
 set -eu
@@ -37,7 +38,10 @@ fi
 if [ -n "${ABOUT:-}" ]; then
   set -- "$@" --about "$ABOUT"
 fi
+if [ -n "${WELCOME:-}" ]; then
+  set -- "$@" --welcome "$WELCOME"
+fi
 mkdir -p "$(dirname "$out")"
 # A fixed resolution, so the picture is the same on every machine.
-QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$shot" "$@"
+QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=${SCALE:-1} xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$shot" "$@"
 echo "wrote $out"

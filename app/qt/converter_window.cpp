@@ -4,17 +4,22 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QShowEvent>
 #include <QTimer>
 
 #include "app/dialog_templates.h"
 #include "app/qt/about_box.h"
+#include "app/qt/phrase_wrap.h"
 #include "app/qt/template_widgets.h"
 #include "engine/control_ids.h"
 
@@ -25,6 +30,31 @@ namespace {
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
+
+// The one local directory a drag carries, if that is what it carries.
+std::optional<QString> DraggedFolder(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return std::nullopt;
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
+  const QString path = urls.first().toLocalFile();
+  if (!QFileInfo(path).isDir()) return std::nullopt;
+  return path;
+}
+
+// Accepts a drop as a link or a copy, never as a move: a file manager told "moved" may delete what was
+// dragged, and that would be the mail store. A drag that offers only a move is refused.
+bool AcceptWithoutMove(QDropEvent* event) {
+  const Qt::DropActions offered = event->possibleActions();
+  if (!(offered & (Qt::LinkAction | Qt::CopyAction))) return false;
+  event->setDropAction((offered & Qt::LinkAction) ? Qt::LinkAction : Qt::CopyAction);
+  event->accept();
+  return true;
+}
+
+// How often the counters and names of a run are redrawn: fast enough to follow, slow enough that drawing
+// costs the run next to nothing. Painting them for every message file made a run of small files ten
+// times slower than without a window.
+constexpr qint64 kRedrawIntervalMs = 50;
 
 }  // namespace
 
@@ -44,16 +74,27 @@ ConverterWindow::ConverterWindow(const QString& title, const ConverterDialog::Co
   };
   click(kChooseInputButton, &ConverterDialog::ChooseInputFolder);
   click(kChooseOutputButton, &ConverterDialog::ChooseOutputFolder);
-  click(kStartButton, &ConverterDialog::Start);
+  connect(static_cast<QAbstractButton*>(items_.at(kStartButton)), &QAbstractButton::clicked, this, [this] {
+    dialog_.Start();
+    ShowDeferredTexts();  // the run's last counters and names
+  });
   click(kCancelCloseButton, &ConverterDialog::CancelRequest);
 
-  // There is no system menu to extend here: the About entry lives in the window's context menu.
+  // There is no system menu to extend here: the About entry lives in the window's context menu (right
+  // click, or the Menu key), and F1 or Alt+A, the entry's own access key, open it from the keyboard. The
+  // program has no help pages, so the Help key shows what there is: the about box with the terms of use.
   const std::string& aboutText = ConverterDialog::AboutEntryText();
   if (!aboutText.empty()) {
     aboutAction_ = new QAction(FromUtf8(aboutText), this);
+    aboutAction_->setShortcuts({QKeySequence(Qt::Key_F1), QKeySequence(Qt::ALT | Qt::Key_A)});
     connect(aboutAction_, &QAction::triggered, this, [this] { dialog_.About(); });
     addAction(aboutAction_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+  }
+
+  for (int id : {kInputPathEdit, kOutputPathEdit}) {
+    items_.at(id)->setAcceptDrops(true);
+    items_.at(id)->installEventFilter(this);
   }
 
   dialog_.Initialize();
@@ -61,14 +102,56 @@ ConverterWindow::ConverterWindow(const QString& title, const ConverterDialog::Co
 
 ConverterWindow::~ConverterWindow() = default;
 
+bool ConverterWindow::UseFolder(bool input, const QString& path) {
+  const QFileInfo folder(path);
+  if (path.isEmpty() || !folder.isDir() || !dialog_.monitor().IsIdle()) return false;
+  // Absolute, so the field says where it is and the chooser opens there; links are kept as written.
+  const std::string name = QFile::encodeName(QDir::cleanPath(folder.absoluteFilePath())).toStdString();
+  if (input) {
+    dialog_.SetInputFolder(name);
+  } else {
+    dialog_.SetOutputFolder(name);
+  }
+  return true;
+}
+
 QWidget* ConverterWindow::Item(int id) const {
   auto found = items_.find(id);
   return found == items_.end() ? nullptr : found->second;
 }
 
+bool ConverterWindow::Deferred(int id) const {
+  static_assert(kFileNameText - kAccountCountText + 1 == std::tuple_size_v<decltype(deferred_)>);
+  return id >= kAccountCountText && id <= kFileNameText && !dialog_.monitor().IsIdle();
+}
+
 void ConverterWindow::SetItemText(int id, const std::string& text) {
+  if (Deferred(id)) {
+    DeferredText& slot = deferred_[static_cast<std::size_t>(id - kAccountCountText)];
+    slot.text.assign(text);
+    slot.pending = true;
+    anyDeferred_ = true;
+    return;
+  }
+  if (id >= kAccountCountText && id <= kFileNameText) {
+    deferred_[static_cast<std::size_t>(id - kAccountCountText)].pending = false;
+  }
+  ShowText(id, FromUtf8(text));
+}
+
+void ConverterWindow::ShowDeferredTexts() {
+  if (!anyDeferred_) return;
+  for (std::size_t i = 0; i < deferred_.size(); ++i) {
+    if (!deferred_[i].pending) continue;
+    deferred_[i].pending = false;
+    ShowText(kAccountCountText + static_cast<int>(i), FromUtf8(deferred_[i].text));
+  }
+  anyDeferred_ = false;
+  sinceShown_.start();
+}
+
+void ConverterWindow::ShowText(int id, const QString& value) {
   QWidget* widget = Item(id);
-  const QString value = FromUtf8(text);
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(value);
   } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
@@ -80,6 +163,7 @@ void ConverterWindow::SetItemText(int id, const std::string& text) {
 }
 
 void ConverterWindow::InvalidateItem(int id) {
+  if (Deferred(id)) return;  // repainted when its text is shown
   if (QWidget* widget = Item(id)) widget->update();
 }
 
@@ -92,11 +176,15 @@ void ConverterWindow::FocusItem(int id) {
 }
 
 void ConverterWindow::DispatchPendingMessages() {
+  if (anyDeferred_ && (!sinceShown_.isValid() || sinceShown_.elapsed() >= kRedrawIntervalMs)) {
+    ShowDeferredTexts();
+  }
   // Everything queued now, without waiting: repaints, clicks, keys, timers. Handlers run nested here.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 int ConverterWindow::ShowMessageBox(const std::string& text, int flags, int /*help*/) {
+  ShowDeferredTexts();  // the box stands over the counters and names as they are now
   QString message = FromUtf8(text);
   message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return messageBox_(this, title_, message, flags);
@@ -139,6 +227,29 @@ void ConverterWindow::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] { dialog_.WindowShown(); });
 }
 
+bool ConverterWindow::eventFilter(QObject* watched, QEvent* event) {
+  const bool input = watched == Item(kInputPathEdit);
+  if (!input && watched != Item(kOutputPathEdit)) return QDialog::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (!DraggedFolder(drag->mimeData()) || !dialog_.monitor().IsIdle() || !AcceptWithoutMove(drag)) {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const std::optional<QString> folder = DraggedFolder(drop->mimeData());
+      if (!folder || !AcceptWithoutMove(drop) || !UseFolder(input, *folder)) drop->ignore();
+      return true;
+    }
+    default:
+      return QDialog::eventFilter(watched, event);
+  }
+}
+
 std::optional<QString> ConverterWindow::SystemFolderChooser(QWidget* parent, const QString& title,
                                                             const QString& initial) {
   const QString chosen = QFileDialog::getExistingDirectory(parent, title, initial, QFileDialog::ShowDirsOnly);
@@ -150,6 +261,12 @@ std::optional<QString> ConverterWindow::SystemFolderChooser(QWidget* parent, con
 
 int ConverterWindow::SystemMessageBox(QWidget* parent, const QString& caption, const QString& text,
                                       int flags) {
+  MakeMessageBox(parent, caption, text, flags)->exec();
+  return 1;  // OK
+}
+
+std::unique_ptr<QMessageBox> ConverterWindow::MakeMessageBox(QWidget* parent, const QString& caption,
+                                                             const QString& text, int flags) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (flags & 0xF0) {
     case 16:
@@ -167,10 +284,13 @@ int ConverterWindow::SystemMessageBox(QWidget* parent, const QString& caption, c
     default:
       break;
   }
-  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-  return 1;  // OK
+  QString message = text;
+  message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  // Lines end only between phrases, however narrow the box gets.
+  auto box =
+      std::make_unique<QMessageBox>(icon, caption, KeepPhrasesTogether(message), QMessageBox::Ok, parent);
+  box->setTextFormat(Qt::PlainText);
+  return box;
 }
 
 }  // namespace boxferry

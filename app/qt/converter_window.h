@@ -2,17 +2,22 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QString>
+#include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "app/converter_dialog.h"
 #include "app/dialog_window.h"
 
 class QAction;
 class QCloseEvent;
+class QMessageBox;
 class QShowEvent;
 
 namespace boxferry {
@@ -39,6 +44,10 @@ class ConverterWindow : public QDialog, public DialogWindow {
   void SetMessageBoxFunction(MessageBoxFunction box) { messageBox_ = std::move(box); }
   void SetAboutBoxRunner(AboutBoxRunner runner) { aboutBox_ = std::move(runner); }
 
+  // Takes `path` as the input (or output) folder, as if chosen: only an existing directory, and only while
+  // no run goes on. False when not taken.
+  bool UseFolder(bool input, const QString& path);
+
   QWidget* Item(int id) const;
   QAction* AboutAction() const { return aboutAction_; }
   ConverterDialog& Dialog() { return dialog_; }
@@ -59,6 +68,9 @@ class ConverterWindow : public QDialog, public DialogWindow {
   static std::optional<QString> SystemFolderChooser(QWidget* parent, const QString& title,
                                                     const QString& initial);
   static int SystemMessageBox(QWidget* parent, const QString& caption, const QString& text, int flags);
+  // The box SystemMessageBox runs: one OK button, the icon of `flags`, plain text.
+  static std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& caption,
+                                                     const QString& text, int flags);
 
  protected:
   // Escape: the dialog's cancel, which the Cancel/Close button shares.
@@ -66,10 +78,28 @@ class ConverterWindow : public QDialog, public DialogWindow {
   // The close box: the same request; the window stays while a run goes on.
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Folders dropped on the two path fields.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // True for the controls a run rewrites for every message file (counters, names, path): while a run
+  // goes on, their new texts are shown at a human rate, not at every file.
+  bool Deferred(int id) const;
+  void ShowText(int id, const QString& text);
+  // Puts the texts held back onto the screen.
+  void ShowDeferredTexts();
+
   QString title_;
   std::map<int, QWidget*> items_;
+  // The texts held back, for the controls kAccountCountText to kFileNameText (consecutive ids). Kept as
+  // the run gives them: most are replaced before they are shown.
+  struct DeferredText {
+    std::string text;
+    bool pending = false;
+  };
+  std::array<DeferredText, 7> deferred_;
+  bool anyDeferred_ = false;
+  QElapsedTimer sinceShown_;
   QAction* aboutAction_ = nullptr;
   FolderChooser chooser_ = SystemFolderChooser;
   MessageBoxFunction messageBox_ = SystemMessageBox;

@@ -3,13 +3,18 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTextDocumentFragment>
+
+#include "app/qt/phrase_wrap.h"
 
 namespace boxferry {
 
@@ -26,6 +31,19 @@ Qt::Alignment AlignmentOf(unsigned style) {
   Qt::Alignment vertical = (style & kCenterVertically) ? Qt::AlignVCenter : Qt::AlignTop;
   return horizontal | vertical;
 }
+
+// A multi-line text that wraps only between phrases; copied, it is the text as written.
+class PhraseWrappedEdit : public QPlainTextEdit {
+ public:
+  explicit PhraseWrappedEdit(QWidget* parent) : QPlainTextEdit(parent) {}
+
+ protected:
+  QMimeData* createMimeDataFromSelection() const override {
+    auto* data = new QMimeData;
+    data->setText(WithoutWordJoiners(textCursor().selection().toPlainText()));
+    return data;
+  }
+};
 
 // A read-only edit has the dialog's face colour behind its text, as on Windows.
 void UseDialogFace(QWidget* widget) {
@@ -60,10 +78,10 @@ QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIco
     }
     case ControlKind::kEdit: {
       if (control.style & kMultiLine) {
-        auto* edit = new QPlainTextEdit(&window);
+        auto* edit = new PhraseWrappedEdit(&window);
         QString notice = text;
         notice.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        edit->setPlainText(notice);
+        edit->setPlainText(KeepPhrasesTogether(notice));
         edit->setReadOnly(control.style & kReadOnly);
         edit->setVerticalScrollBarPolicy((control.style & kVerticalScroll) ? Qt::ScrollBarAsNeeded
                                                                            : Qt::ScrollBarAlwaysOff);
@@ -104,14 +122,18 @@ QWidget* MakeControl(QDialog& window, const ControlTemplate& control, const QIco
 }  // namespace
 
 QFont DialogFont(const DialogTemplate& dialog) {
-  QFont font;  // the application's font: its family is the last resort
-  QStringList families{QStringLiteral("MS UI Gothic"),       QStringLiteral("IPAPGothic"),
-                       QStringLiteral("IPAGothic"),          QStringLiteral("Noto Sans CJK JP"),
-                       QStringLiteral("Source Han Sans JP"), QStringLiteral("VL PGothic"),
-                       QStringLiteral("TakaoPGothic")};
-  families.append(font.families().isEmpty() ? QStringList{font.family()} : font.families());
+  // The desktop's own interface font and size, as the platform theme reports them: what "MS Shell Dlg"
+  // stands for on Windows. Japanese fonts follow for the characters it lacks, so kanji never come from a
+  // Chinese font the system might pick by itself.
+  QFont font = QGuiApplication::font();
+  QStringList families = font.families().isEmpty() ? QStringList{font.family()} : font.families();
+  for (const char* japanese : {"MS UI Gothic", "Noto Sans CJK JP", "Source Han Sans JP", "IPAPGothic",
+                               "IPAGothic", "VL PGothic", "TakaoPGothic"}) {
+    const QString family = QString::fromLatin1(japanese);
+    if (!families.contains(family)) families.append(family);
+  }
   font.setFamilies(families);
-  font.setPointSize(dialog.pointSize);
+  if (font.pointSizeF() <= 0 && font.pixelSize() <= 0) font.setPointSize(dialog.pointSize);
   return font;
 }
 

@@ -13,7 +13,8 @@ class QWidget;
 
 namespace boxferry {
 
-// The font the templates ask for ("MS Shell Dlg", 9 points), mapped to a Japanese UI font of this system.
+// The font the templates ask for ("MS Shell Dlg", the system's dialog font): the desktop's interface font
+// at its size, with Japanese fonts behind it. Its metrics set the dialog units.
 QFont DialogFont(const DialogTemplate& dialog);
 
 // Dialog-unit base of a font, computed as Windows does for a dialog font.
