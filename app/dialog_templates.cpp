@@ -55,7 +55,7 @@ DialogTemplate MakeAboutDialog() {
   return DialogTemplate{
       kAboutCaption,
       211,
-      151,
+      172,
       "MS Shell Dlg",
       9,
       {
@@ -65,6 +65,7 @@ DialogTemplate MakeAboutDialog() {
           {kNoControlId, K::kStatic, AboutLine2(), 36, 36, 168, 8, 0},
           {kAboutNoticeEdit, K::kEdit, MessageText(kMsgNotice), 6, 54, 198, 90,
            kMultiLine | kReadOnly | kBorder | kVerticalScroll | kTabStop},
+          {kAboutOkButton, K::kButton, "OK", 154, 152, 50, 14, kDefaultButton | kTabStop},
       },
   };
 }

@@ -25,6 +25,7 @@ enum ControlStyle : unsigned {
 };
 
 inline constexpr int kNoControlId = -1;
+inline constexpr int kAboutOkButton = 1;  // the about box's OK (IDOK)
 
 struct ControlTemplate {
   int id;  // kNoControlId for labels and group boxes nobody addresses
@@ -44,7 +45,7 @@ struct DialogTemplate {
 
 // Template 102. Button 1014 carries the template's "キャンセル"; initialisation replaces it.
 const DialogTemplate& MainDialogTemplate();
-// Template 100, with the notice (message 102) in control 1006.
+// Template 100, with the notice (message 102) in control 1006 and OK, the default button.
 const DialogTemplate& AboutDialogTemplate();
 
 // Dialog-unit base of a font: the average width of the 52 Latin letters (rounded) and the line height,

@@ -1,6 +1,7 @@
 #include "app/qt/about_box.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
 
 #include "app/dialog_templates.h"
 #include "app/qt/template_widgets.h"
@@ -15,6 +16,10 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   setWindowIcon(icon);
   const auto items = BuildFromTemplate(*this, AboutDialogTemplate(), icon);
   notice_ = items.at(kAboutNoticeEdit);
+  auto* ok = static_cast<QPushButton*>(items.at(kAboutOkButton));
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  // OK has the focus, as on Windows, not the notice.
+  ok->setFocus(Qt::OtherFocusReason);
   setObjectName(QStringLiteral("aboutBox"));
 }
 

@@ -1,4 +1,4 @@
-// The about box (template 100): icon, name and version, two fixed lines and the read-only notice.
+// The about box (template 100): icon, name and version, two fixed lines, the read-only notice and OK.
 #pragma once
 
 #include <QDialog>
@@ -17,7 +17,7 @@ class AboutBox : public QDialog {
   QWidget* Notice() const { return notice_; }
 
  protected:
-  // Enter confirms the box like a dialog's OK, although the box has no buttons.
+  // Enter confirms the box, wherever the focus is.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

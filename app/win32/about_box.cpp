@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/dialog_templates.h"
+#include "app/win32/centring.h"
 #include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "platform/win32/wide_text.h"
@@ -15,10 +17,13 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       // Loaded anew for every box.
       const std::wstring* notice = reinterpret_cast<const std::wstring*>(lParam);
       SetDlgItemTextW(dialog, kAboutNoticeEdit, notice->c_str());
-      return TRUE;
+      CentreOver(dialog, GetWindow(dialog, GW_OWNER));
+      // OK has the focus: the notice, the first tab stop, would open with all its text selected.
+      SetFocus(GetDlgItem(dialog, kAboutOkButton));
+      return FALSE;
     }
     case WM_COMMAND:
-      // No buttons: Enter is the standard confirmation, Escape and the close box the standard cancel.
+      // OK and Enter are the standard confirmation, Escape and the close box the standard cancel.
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, LOWORD(wParam));
         return TRUE;

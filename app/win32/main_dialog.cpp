@@ -2,11 +2,18 @@
 
 #include "app/win32/about_box.h"
 #include "app/win32/app_title.h"
+#include "app/win32/centring.h"
 #include "app/win32/folder_browser.h"
 #include "engine/control_ids.h"
 #include "platform/win32/wide_text.h"
 
 namespace boxferry::win32 {
+
+namespace {
+
+constexpr UINT kWelcomeMessage = WM_APP + 1;
+
+}  // namespace
 
 using platform::Narrow;
 using platform::Widen;
@@ -50,9 +57,13 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       OnInitDialog();
       return TRUE;  // the focus goes to the first tab stop, the input folder's "..." button
     case WM_SHOWWINDOW:
-      // Nothing of the default processing is needed first; the welcome box follows the first show.
-      if (wParam) dialog_->WindowShown();
+      // The welcome box follows the first show once the dialog is on the screen, so that it stands over
+      // the dialog instead of alone on an empty screen.
+      if (wParam && !dialog_->welcomeShown()) PostMessageW(hwnd_, kWelcomeMessage, 0, 0);
       return FALSE;
+    case kWelcomeMessage:
+      dialog_->WindowShown();
+      return TRUE;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == kAboutMenuCommand) {
         dialog_->About();
@@ -150,7 +161,7 @@ void MainDialog::DispatchPendingMessages() {
 
 int MainDialog::ShowMessageBox(const std::string& text, int flags, int help) {
   (void)help;  // no help content exists
-  return MessageBoxW(hwnd_, Widen(text).c_str(), title_.c_str(), static_cast<UINT>(flags) | MB_OK);
+  return CentredMessageBox(hwnd_, Widen(text).c_str(), title_.c_str(), static_cast<UINT>(flags) | MB_OK);
 }
 
 std::optional<std::string> MainDialog::ChooseFolder(const std::string& prompt, const std::string& initial) {

@@ -31,7 +31,24 @@ TEST(AboutBoxTest, ShowsNameVersionLinesAndIcon) {
   EXPECT_TRUE(texts.contains(Q(AboutLine1())));
   EXPECT_TRUE(texts.contains(Q(AboutLine2())));
   EXPECT_TRUE(icon);
-  EXPECT_TRUE(box.findChildren<QPushButton*>().isEmpty());
+  const QList<QPushButton*> buttons = box.findChildren<QPushButton*>();
+  ASSERT_EQ(buttons.size(), 1);
+  EXPECT_EQ(buttons[0]->text(), QStringLiteral("OK"));
+  EXPECT_TRUE(buttons[0]->isDefault());
+}
+
+// The box opens with the focus on OK, not in the notice; OK closes it.
+TEST(AboutBoxTest, OpensWithTheFocusOnOk) {
+  AboutBox box;
+  box.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  auto* ok = qobject_cast<QPushButton*>(box.focusWidget());
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+  EXPECT_FALSE(qobject_cast<QPlainTextEdit*>(box.Notice())->textCursor().hasSelection());
+  ok->click();
+  EXPECT_FALSE(box.isVisible());
+  EXPECT_EQ(box.result(), QDialog::Accepted);
 }
 
 TEST(AboutBoxTest, NoticeIsReadOnlyAndTheSameEachTime) {

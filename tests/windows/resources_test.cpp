@@ -13,6 +13,7 @@
 
 #include "app/dialog_templates.h"
 #include "app/win32/app_title.h"
+#include "app/win32/centring.h"
 #include "app/win32/folder_browser.h"
 #include "engine/control_ids.h"
 #include "engine/messages.h"
@@ -214,6 +215,7 @@ TEST(ResourcesTest, MainDialogTemplateMatchesTheSharedData) {
   const ParsedDialog dialog = LoadDialog(kMainDialogTemplate);
   EXPECT_TRUE(dialog.style & WS_VISIBLE);
   EXPECT_TRUE(dialog.exStyle & WS_EX_APPWINDOW);  // its own taskbar button
+  EXPECT_TRUE(dialog.style & DS_CENTER);          // opens in the middle of the screen, not at its corner
 }
 
 TEST(ResourcesTest, AboutBoxTemplateMatchesTheSharedData) {
@@ -319,6 +321,29 @@ TEST(ResourcesTest, BothExecutablesCarryIconVersionAndManifest) {
     FreeLibrary(module);
   }
   EXPECT_NE(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconResource)), nullptr);
+}
+
+TEST(CentringTest, CentredOverTheOwnerAndKeptOnTheWorkArea) {
+  struct Case {
+    const char* what;
+    RECT owner;
+    SIZE size;
+    POINT corner;
+  };
+  const RECT work = {0, 0, 1024, 738};  // a 1024 x 768 screen above a taskbar
+  const Case cases[] = {
+      {"in the middle", {262, 192, 762, 512}, {300, 120}, {362, 292}},
+      {"odd sizes round down", {0, 0, 101, 101}, {50, 50}, {25, 25}},
+      {"owner near the right edge", {900, 100, 1100, 300}, {300, 100}, {724, 150}},
+      {"owner near the bottom", {100, 650, 400, 900}, {200, 150}, {150, 588}},
+      {"owner off the top left", {-300, -200, 100, 100}, {200, 200}, {0, 0}},
+      {"larger than the work area", {0, 0, 1024, 738}, {1200, 800}, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    const POINT corner = win32::CentredOver(c.owner, c.size, work);
+    EXPECT_EQ(corner.x, c.corner.x) << c.what;
+    EXPECT_EQ(corner.y, c.corner.y) << c.what;
+  }
 }
 
 TEST(AppTitleTest, IsTheExecutableNameWithoutExtension) {
