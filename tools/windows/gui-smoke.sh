@@ -2,6 +2,8 @@
 # GUI smoke test of Boxferry.exe under Xvfb and Wine: start the program, find its window by caption,
 # dismiss the welcome box, open and close the about box from the system menu, choose the sample store and an empty output folder in the shell's folder browser,
 # press Start, wait for the completion box, compare the output with the Linux build's, close with Escape.
+# The dialog must open centred on the screen and every box centred over it; last, boxferry-cli.exe is
+# started on a console of its own, as Explorer starts it.
 # Screenshots of every step land in BUILD/gui-smoke/shots. Wine runs through the build's launcher (written at
 # configure time), in a prefix of its own that is kept between runs (BUILD/wineprefix-gui). When the program
 # ends before its window appears, the test fails at once and shows the program's output.
@@ -86,6 +88,22 @@ expect_text() {
   }
 }
 
+# The centre of a window, as "X Y".
+centre_of() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+
+# expect_centred WINDOW "X Y" WHAT: the window's centre lies within 3 pixels of the point.
+expect_centred() {
+  local got
+  got=$(centre_of "$1")
+  awk -v g="$got" -v w="$2" 'BEGIN {split(g, a, " "); split(w, b, " ");
+    dx = a[1] - b[1]; dy = a[2] - b[2]; exit !(dx * dx <= 9 && dy * dy <= 9)}' ||
+    fail "$3: centred at ($got), expected ($2)"
+}
+
 key() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1
   shift
@@ -95,7 +113,7 @@ key() {
 for tool in Xvfb xdotool import localedef wineserver; do
   command -v "$tool" >/dev/null || { echo "GUI smoke test: $tool is missing" >&2; exit 1; }
 done
-for file in "$exe" "$build/tests/windows/window_text.exe" "$WINE"; do
+for file in "$exe" "$build/tests/windows/window_text.exe" "$build/tests/windows/explorer_start_tests.exe" "$WINE"; do
   [ -f "$file" ] || { echo "GUI smoke test: no $file (build preset $preset first)" >&2; exit 1; }
 done
 
@@ -156,6 +174,9 @@ wait_window '^Boxferry$' 20 || fail "no welcome box"
 welcome=$found
 sleep 0.5
 shot welcome
+expect_centred "$main" "512 384" "the main dialog"
+main_centre=$(centre_of "$main")
+expect_centred "$welcome" "$main_centre" "the welcome box"
 expect_text Boxferry "ご利用ありがとうございます!" "welcome box"
 key "$welcome" Return
 wait_gone '^Boxferry$' 10 || fail "the welcome box did not close"
@@ -173,6 +194,7 @@ wait_window '^バージョン情報 : Boxferry$' 10 || fail "the system menu's A
 about=$found
 sleep 0.5
 shot about-box
+expect_centred "$about" "$main_centre" "the about box"
 key "$about" Escape
 wait_gone '^バージョン情報 : Boxferry$' 10 || fail "Escape did not close the about box"
 sleep 0.3
@@ -203,6 +225,7 @@ wait_window '^Boxferry$' 60 || fail "no message box after Start"
 done_box=$found
 sleep 0.5
 shot completed
+expect_centred "$done_box" "$main_centre" "the completion box"
 expect_text Boxferry "変換完了!" "completion box"
 echo "completion box reads: $(texts Boxferry | tr '\n' ' ')"
 if ! diff -r "$work/expected" "$work/home/Desktop/bf-out" >"$work/diff.txt" 2>&1; then
@@ -222,5 +245,10 @@ for _ in $(seq 50); do
 done
 kill -0 "$app_pid" 2>/dev/null && fail "Escape did not end the program"
 app_pid=""
+# boxferry-cli.exe started as Explorer starts it (this needs a display for its console).
+"$WINE" "$build/tests/windows/explorer_start_tests.exe" </dev/null >"$work/explorer-start.log" 2>&1 ||
+  fail "boxferry-cli.exe started on a console of its own (see $work/explorer-start.log)"
+grep -q '^\[  PASSED  \] 1 test' "$work/explorer-start.log" ||
+  fail "the Explorer start test did not run (see $work/explorer-start.log)"
 echo "GUI smoke test passed in $((SECONDS - start)) s: $(find "$work/home/Desktop/bf-out" -type f | wc -l) files" \
   "identical to the Linux build's; screenshots in $shots"
