@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the Windows string table (ids 101-121) and the about box's two fixed lines from
+"""Writes the Windows string table (ids 101 and up) and the about box's two fixed lines from
 engine/messages.cpp, the one source of the texts.
 
 Usage: make-strings-rc.py MESSAGES_CPP OUTPUT_RC
@@ -47,9 +47,9 @@ def read_texts(source):
             continue
         for literal in LITERAL.findall(stripped):
             texts[current_id] += unescape(literal)
-    expected = list(range(101, 122))
-    if sorted(texts) != expected:
-        raise ValueError("expected texts 101-121, found %s" % sorted(texts))
+    expected = list(range(101, 101 + len(texts)))
+    if sorted(texts) != expected or len(texts) < 21:
+        raise ValueError("expected texts 101, 102, ... without a gap (at least to 121), found %s" % sorted(texts))
     return texts
 
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Packs the Windows builds into Boxferry-VERSION-win32.zip and Boxferry-VERSION-win64.zip (in each build folder):
-# Boxferry.exe, boxferry-cli.exe (both stripped) and a short Japanese README (UTF-8 with BOM, CR LF).
-#   tools/windows/package.sh [win64] [win32]        both when none is named; the builds must exist
+# Boxferry.exe, boxferry-cli.exe (both stripped), README.txt (Japanese, from README-ja.txt) and TERMS.txt
+# (the terms of use, which the about box says must accompany the program); see make-package-texts.py.
+#   tools/windows/package.sh [win64] [win32] [BUILD_DIR]   both presets when none is named; a build
+#                                                          folder of either kind may be named instead
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 presets=("$@")
@@ -10,10 +12,18 @@ presets=("$@")
 status=0
 for preset in "${presets[@]}"; do
   build=$root/build-$preset
+  if [ -d "$preset" ]; then
+    build=$(cd "$preset" && pwd)
+    case $(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null) in
+      *mingw-x86_64*) preset=win64 ;;
+      *mingw-i686*) preset=win32 ;;
+      *) preset=unknown ;;
+    esac
+  fi
   case $preset in
     win64) triple=x86_64-w64-mingw32 bits=64 ;;
     win32) triple=i686-w64-mingw32 bits=32 ;;
-    *) echo "unknown preset $preset" >&2; status=1; continue ;;
+    *) echo "$build: not a Windows build (win64 or win32)" >&2; status=1; continue ;;
   esac
   # The version the build was configured with (project(VERSION) in CMakeLists.txt).
   version=$(sed -n 's/^#define BOXFERRY_VERSION "\(.*\)"$/\1/p' "$build/generated/boxferry_version.h" 2>/dev/null)
@@ -35,8 +45,7 @@ for preset in "${presets[@]}"; do
     fi
     "$triple-strip" -o "$stage/$(basename "$exe")" "$build/$exe" || ok=0
   done
-  { printf '\xef\xbb\xbf'; sed "s/@BITS@/$bits/; s/@VERSION@/$version/" "$root/tools/windows/README-ja.txt" | sed 's/$/\r/'; } \
-    >"$stage/README.txt"
+  python3 "$root/tools/windows/make-package-texts.py" "$root/engine/messages.cpp" "$version" "$bits" "$stage" || ok=0
   if [ $ok -eq 0 ]; then
     status=1
     continue
@@ -51,7 +60,14 @@ with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
 PY
   ) || { status=1; continue; }
   echo "$build/$name.zip:"
-  python3 -c 'import sys, zipfile
-for i in zipfile.ZipFile(sys.argv[1]).infolist(): print("  %9d  %s" % (i.file_size, i.filename))' "$build/$name.zip"
+  python3 - "$build/$name.zip" "$name" <<'PY' || status=1
+import sys, zipfile
+infos = zipfile.ZipFile(sys.argv[1]).infolist()
+for i in infos:
+    print("  %9d  %s" % (i.file_size, i.filename))
+want = {sys.argv[2] + "/" + n for n in ("Boxferry.exe", "boxferry-cli.exe", "README.txt", "TERMS.txt")}
+if {i.filename for i in infos} != want or any(i.file_size == 0 for i in infos):
+    sys.exit("the archive should hold exactly, and not empty: " + ", ".join(sorted(want)))
+PY
 done
 exit $status
