@@ -100,6 +100,8 @@ class ConverterWindow : public QDialog, public DialogWindow {
   std::array<DeferredText, 7> deferred_;
   bool anyDeferred_ = false;
   QElapsedTimer sinceShown_;
+  QElapsedTimer sinceDispatch_;
+  bool skippedLastDispatch_ = false;
   QAction* aboutAction_ = nullptr;
   FolderChooser chooser_ = SystemFolderChooser;
   MessageBoxFunction messageBox_ = SystemMessageBox;
