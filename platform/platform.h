@@ -48,6 +48,35 @@ struct FileIdentity {
 };
 bool GetIdentity(const std::string& path, FileIdentity& identity);
 
+// A directory and its identity.
+struct Ancestor {
+  std::string path;
+  FileIdentity identity;
+};
+// The existing directory `path` and every directory above it up to the root, nearest first. Links are
+// resolved first, so these are the directory's own parents as the system resolves "..", not the parents
+// of the spelling: the paths are absolute and free of links. False when `path` cannot be resolved.
+bool GetAncestry(const std::string& path, std::vector<Ancestor>& chain);
+
+// True when a running Thunderbird (or any Mozilla program) holds the profile in directory `dir`: an fcntl
+// lock on ".parentlock", or a "lock" link left by a program that could not take that lock and names a live
+// process; on Windows "parent.lock" held open. A lock left behind by a program that ended is no lock.
+bool IsProfileLocked(const std::string& dir);
+
+// The value of environment variable `name` (UTF-8); false when it is not set.
+bool ReadEnvironment(const char* name, std::string& value);
+
+// What the system said about the last call of this layer, as errno does: LastErrorCode() is 0 when the
+// last call that takes a path succeeded, otherwise the system's error number of the last call that failed
+// (errno; on Windows GetLastError(), or the negated errno of a C runtime failure). LastErrorPath() is the
+// path of that failed call. Calls on an open File set both only when they fail. The converter runs on one
+// thread; the record is not meant to be shared between threads.
+int LastErrorCode();
+const std::string& LastErrorPath();
+// The system's description of an error number from LastErrorCode(), UTF-8, without a final full stop or
+// line end; empty for 0.
+std::string ErrorText(int code);
+
 enum class SeekOrigin { kBegin, kCurrent, kEnd };
 
 // A low-level file handle with 64-bit offsets. Move-only; closes on destruction.
@@ -68,6 +97,8 @@ class File {
   static File OpenReadWrite(const std::string& path);
 
   bool IsOpen() const { return fd_ >= 0; }
+  // The path the file was opened by.
+  const std::string& path() const { return path_; }
 
   // Bytes read; 0 at end of file; -1 on error.
   std::int64_t Read(void* buffer, std::size_t count);
@@ -83,8 +114,11 @@ class File {
   bool Close();
 
  private:
-  explicit File(int fd) : fd_(fd) {}
+  File(int fd, const std::string& path) : fd_(fd), path_(fd >= 0 ? path : std::string()) {}
+  // Records a failed call on this file for LastErrorCode().
+  void NoteFailure() const;
   int fd_ = -1;
+  std::string path_;
 };
 
 }  // namespace boxferry::platform

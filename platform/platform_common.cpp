@@ -2,10 +2,14 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/last_error.h"
 #include "platform/platform.h"
 
 namespace boxferry::platform {
 namespace {
+
+int g_lastErrorCode = 0;
+std::string g_lastErrorPath;
 
 char LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -24,6 +28,24 @@ bool EndsWithNoCase(const std::string& name, std::string_view suffix) {
 }
 
 }  // namespace
+
+void NoteOutcome(int code, const std::string& path) {
+  g_lastErrorCode = code;
+  if (code != 0) g_lastErrorPath = path;
+}
+
+void NoteFailure(int code, const std::string* path) {
+  g_lastErrorCode = code;
+  if (path) g_lastErrorPath = *path;
+}
+
+int LastErrorCode() {
+  return g_lastErrorCode;
+}
+
+const std::string& LastErrorPath() {
+  return g_lastErrorPath;
+}
 
 bool MatchesFilter(const std::string& name, EntryFilter filter) {
   if (name.empty() || name == "." || name == "..") return false;
@@ -51,15 +73,18 @@ bool File::WriteAll(const void* buffer, std::size_t count) {
   return true;
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_) {
+File::File(File&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
   other.fd_ = -1;
+  other.path_.clear();
 }
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = other.fd_;
+    path_ = std::move(other.path_);
     other.fd_ = -1;
+    other.path_.clear();
   }
   return *this;
 }
