@@ -6,7 +6,7 @@
 namespace boxferry {
 namespace {
 
-// Texts of strings 101 to 121, in order. Lines are separated by CR LF.
+// Texts of strings 101 to 125, in order. Lines are separated by CR LF.
 const std::array<std::string, kLastMessageId - kFirstMessageId + 1> kTexts = {
     // 101
     "バージョン情報 Boxferry(&A)...",
@@ -60,11 +60,44 @@ const std::array<std::string, kLastMessageId - kFirstMessageId + 1> kTexts = {
     // 121
     "アカウントフォルダが見つかりませんでした.\r\n指定された入力フォルダがAL-"
     "Mailのメールボックスフォルダでは無い可能性があります.",
+    // 122
+    "変換結果の検証に失敗しました.\r\n変換したメールの数と出力ファイルのメールの数が一致しません.",
+    // 123
+    "出力フォルダが入力フォルダと同じか、入力フォルダの中にあります.\r\n"
+    "入力フォルダ(AL-Mailのメールボックスフォルダ)の外にあるフォルダを出力フォルダに指定して下さい.",
+    // 124
+    "Thunderbirdが起動しているため、出力フォルダに書き込めません.\r\n"
+    "Thunderbirdを終了してから、もう一度変換して下さい.",
+    // 125
+    "出力フォルダはmaildir形式のローカルフォルダの中にあります.\r\n"
+    "変換したメールはmbox形式のため、Thunderbirdに表示されません. "
+    "mbox形式のローカルフォルダか、空のフォルダを出力フォルダに指定して下さい.",
 };
 
 const std::string kEmpty;
 
 }  // namespace
+
+bool IsFailureMessage(int id) {
+  switch (id) {
+    case kMsgFolderCreateFailed:
+    case kMsgFileCreateFailed:
+    case kMsgFileReadFailed:
+    case kMsgFileWriteFailed:
+    case kMsgTranscodeFailed:
+    case kMsgFileOpenFailed:
+    case kMsgAccountIniFailed:
+    case kMsgUnexpected:
+    case kMsgNoAccounts:
+    case kMsgVerifyFailed:
+    case kMsgOutputInsideInput:
+    case kMsgProfileInUse:
+    case kMsgMaildirProfile:
+      return true;
+    default:
+      return false;
+  }
+}
 
 const std::string& MessageText(int id) {
   if (id < kFirstMessageId || id > kLastMessageId) return kEmpty;

@@ -1,4 +1,4 @@
-// The program's own texts: string resources 101 to 121, UTF-8. The one source of these texts; the
+// The program's own texts: string resources 101 to 125, UTF-8. The one source of these texts; the
 // Windows string table is generated from it.
 #pragma once
 
@@ -30,10 +30,18 @@ enum MessageId : int {
   kMsgCancelled = 119,
   kMsgUnexpected = 120,
   kMsgNoAccounts = 121,
+  kMsgVerifyFailed = 122,
+  kMsgOutputInsideInput = 123,
+  kMsgProfileInUse = 124,
+  kMsgMaildirProfile = 125,
 };
 
 inline constexpr int kFirstMessageId = 101;
-inline constexpr int kLastMessageId = 121;
+inline constexpr int kLastMessageId = 125;
+
+// True for the texts that report why a run stopped or could not start (not completion, cancellation,
+// prompts, labels or status lines).
+bool IsFailureMessage(int id);
 
 // The text of string `id` (lines separated by CR LF); empty for an id without text.
 const std::string& MessageText(int id);

@@ -5,6 +5,7 @@
 #include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "engine/progress_view.h"
+#include "platform/platform.h"
 
 namespace boxferry {
 
@@ -102,6 +103,13 @@ int ProgressMonitor::SetState(std::int32_t request) {
 }
 
 int ProgressMonitor::ShowMessage(int id, int flags, int help) {
+  // Before anything else runs: the platform layer's record is of the call that failed.
+  if (IsFailureMessage(id)) {
+    failure_.systemError = platform::LastErrorCode();
+    failure_.path = failure_.systemError != 0 ? platform::LastErrorPath() : currentPath_;
+  } else {
+    failure_ = FailureDetail();
+  }
   const std::string& text = MessageText(id);
   SetStatusText(FirstLine(text));
   ProgressView* view = MainWindow();

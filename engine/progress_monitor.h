@@ -11,6 +11,12 @@ namespace boxferry {
 
 class ProgressView;
 
+// What a failure message concerned, for a front end that shows it beside the text.
+struct FailureDetail {
+  std::string path;     // the path the system refused, or the item in hand when no system call failed
+  int systemError = 0;  // the system's error number (platform::ErrorText describes it); 0 for none
+};
+
 class ProgressMonitor {
  public:
   ProgressMonitor() = default;
@@ -26,7 +32,8 @@ class ProgressMonitor {
   int IsCancelling() const { return state_ == kCancelling ? 1 : 0; }
   int IsRunning() const { return state_ == kRunning ? 1 : 0; }
   int IsIdle() const { return state_ == kNotReady || state_ == kReady ? 1 : 0; }
-  // Shows string `id` in a message box (its first line also in the status line).
+  // Shows string `id` in a message box (its first line also in the status line). For a failure message
+  // the detail is taken first (failure()); any other message clears it.
   int ShowMessage(int id, int flags, int help);
   // Dispatches every pending window message through the main window, if there is one.
   void PumpMessages();
@@ -40,6 +47,8 @@ class ProgressMonitor {
   const std::string& folderName() const { return folderName_; }
   const std::string& fileName() const { return fileName_; }
   const std::string& statusText() const { return statusText_; }
+  // The detail of the failure message shown last; empty when the last message was no failure.
+  const FailureDetail& failure() const { return failure_; }
 
  private:
   void ShowCounters();
@@ -55,6 +64,7 @@ class ProgressMonitor {
   std::string folderName_;
   std::string fileName_;
   std::string statusText_;
+  FailureDetail failure_;
 };
 
 }  // namespace boxferry

@@ -73,6 +73,7 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
   std::vector<std::string> entries;
   if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) ||
       entries.empty()) {
+    monitor->SetCurrent(nullptr, nullptr, nullptr, inputFolder.c_str());
     monitor->ShowMessage(kMsgNoAccounts, kIconStop, 0);
     monitor->SetState(kFailed);
   } else {

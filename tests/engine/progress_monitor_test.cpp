@@ -157,7 +157,7 @@ TEST(ProgressMonitorTest, SecondCancelDispatchedInsideTheFirstIsAbsorbed) {
 TEST(ProgressMonitorTest, EveryMessageHasItsText) {
   for (int id = kFirstMessageId; id <= kLastMessageId; ++id) EXPECT_FALSE(MessageText(id).empty()) << id;
   EXPECT_TRUE(MessageText(100).empty());
-  EXPECT_TRUE(MessageText(122).empty());
+  EXPECT_TRUE(MessageText(kLastMessageId + 1).empty());
   EXPECT_EQ(MessageText(kMsgFileWriteFailed), "ファイルの書き込みに失敗しました.");
   EXPECT_EQ(FirstLine("a\rb\nc\r\nd"), "a\rb\nc");
 }
