@@ -8,6 +8,9 @@
 namespace boxferry::cli {
 
 bool IsTerminal(std::FILE* stream);
-void WriteText(std::FILE* stream, std::string_view utf8);
+// Writes and flushes; false when the text could not be written (a full disk, a closed pipe).
+bool WriteText(std::FILE* stream, std::string_view utf8);
+// The width of the terminal `stream` writes to, in columns; 0 when it is no terminal or does not say.
+int TerminalColumns(std::FILE* stream);
 
 }  // namespace boxferry::cli

@@ -8,6 +8,7 @@
 #include "engine/control_ids.h"
 #include "engine/progress_monitor.h"
 #include "engine/run_state.h"
+#include "platform/platform.h"
 
 namespace boxferry::cli {
 namespace {
@@ -19,8 +20,13 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-// The status line stays within one line of a classic 80-column terminal, so "\r" can redraw it.
-constexpr std::size_t kMaxColumns = 79;
+// Width assumed when the terminal does not say.
+constexpr int kDefaultColumns = 80;
+// Columns the status line leaves free at the end of the terminal's line: it must never wrap, or "\r" could
+// not redraw it, and a "^C" the terminal echoes after it must fit too.
+constexpr std::size_t kSpareColumns = 3;
+// Columns of the "^C" a terminal echoes.
+constexpr std::size_t kEchoColumns = 2;
 
 // Columns a character takes on a terminal: wide for everything beyond ASCII except half-width katakana.
 std::size_t Columns(char32_t cp) {
@@ -73,13 +79,26 @@ std::string ConsoleView::StatusLine() const {
   const std::string file = item(kFileNameText, "");
   if (!folder.empty() || !file.empty()) line += "  " + folder + "/" + file;
   std::size_t used;
-  return FitColumns(line, kMaxColumns, used);
+  return FitColumns(line, MaxColumns(), used);
+}
+
+std::size_t ConsoleView::MaxColumns() const {
+  int columns = fixedColumns_ > 0 ? fixedColumns_ : TerminalColumns(stderr);
+  if (columns <= 0) columns = kDefaultColumns;
+  const auto width = static_cast<std::size_t>(columns);
+  return width > kSpareColumns ? width - kSpareColumns : 1;
+}
+
+std::string ConsoleView::DetailLine(const std::string& path, int systemError) {
+  if (path.empty()) return std::string();
+  const std::string reason = platform::ErrorText(systemError);
+  return reason.empty() ? path : path + ": " + reason;
 }
 
 void ConsoleView::DrawStatusLine() {
   const std::string line = StatusLine();
   std::size_t columns;
-  FitColumns(line, kMaxColumns, columns);
+  FitColumns(line, MaxColumns(), columns);
   std::string out = "\r" + line;
   // Blank out what a longer earlier line left behind.
   if (drawnColumns_ > columns) out += std::string(drawnColumns_ - columns, ' ') + "\r" + line;
@@ -89,8 +108,13 @@ void ConsoleView::DrawStatusLine() {
 }
 
 void ConsoleView::ClearStatusLine() {
-  if (drawnColumns_ == 0) return;
-  WriteText(stderr, "\r" + std::string(drawnColumns_, ' ') + "\r");
+  std::size_t columns = drawnColumns_;
+  if (statusLine_ && (interrupted_ || g_interrupted)) {
+    columns += kEchoColumns;
+    interrupted_ = false;
+  }
+  if (columns == 0) return;
+  WriteText(stderr, "\r" + std::string(columns, ' ') + "\r");
   drawnColumns_ = 0;
 }
 
@@ -98,6 +122,7 @@ void ConsoleView::DispatchPendingMessages() {
   // A Ctrl-C before the run has started waits for it; one after the run has ended is ignored.
   if (g_interrupted && monitor_.IsRunning()) {
     g_interrupted = 0;  // before the request: its message box dispatches again
+    interrupted_ = true;
     if (monitor_.SetState(kCancelling) == 1) cancelled_ = true;
   }
   if (statusLine_ && std::chrono::steady_clock::now() - lastDraw_ >= kRedrawInterval) DrawStatusLine();
@@ -110,7 +135,11 @@ int ConsoleView::ShowMessageBox(const std::string& text, int /*flags*/, int /*he
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
     plain += text[i];
   }
-  WriteText(stderr, plain + "\n");
+  plain += "\n";
+  const FailureDetail& failure = monitor_.failure();
+  const std::string detail = DetailLine(failure.path, failure.systemError);
+  if (!detail.empty()) plain += detail + "\n";
+  WriteText(stderr, plain);
   return 1;  // OK
 }
 

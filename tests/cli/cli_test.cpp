@@ -17,6 +17,7 @@
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 #include "engine/progress_view.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -64,20 +65,39 @@ class Cli : public ::testing::Test {
     return root_ / "in";
   }
 
-  pid_t Start(const std::vector<std::string>& args) {
+  // How a run is started besides its arguments.
+  struct Setup {
+    std::string cwd;         // empty: the test's own
+    std::string home;        // empty: the test's own HOME
+    std::string stdoutPath;  // empty: a file the test reads back
+  };
+  static Setup InFolder(const fs::path& cwd) { return {cwd.string(), "", ""}; }
+  static Setup WithHome(const fs::path& home) { return {"", home.string(), ""}; }
+
+  pid_t Start(const std::vector<std::string>& args, const Setup& setup = {}) {
     std::vector<std::string> all = {BOXFERRY_CLI};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      if (setup.home.empty() || !std::string(*e).starts_with("HOME=")) env.emplace_back(*e);
+    }
+    if (!setup.home.empty()) env.push_back("HOME=" + setup.home);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const std::string out = setup.stdoutPath.empty() ? (root_ / "stdout").string() : setup.stdoutPath;
+    fs::remove(root_ / "stdout");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, (root_ / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, (root_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
+    if (!setup.cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, setup.cwd.c_str());
     pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
   }
@@ -92,7 +112,9 @@ class Cli : public ::testing::Test {
     return o;
   }
 
-  Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
+  Outcome Run(const std::vector<std::string>& args, const Setup& setup = {}) {
+    return Wait(Start(args, setup));
+  }
 
   fs::path root_;
 };
@@ -110,39 +132,194 @@ std::string Shown(int id) {
   return text + "\n";
 }
 
-TEST_F(Cli, VersionAndHelp) {
+TEST_F(Cli, VersionInTheGnuFormAndHelp) {
   Outcome o = Run({"--version"});
   EXPECT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out, "Boxferry Version 1.0.1\n");
-  o = Run({"--help"});
-  EXPECT_EQ(o.exitCode, 0);
-  EXPECT_NE(o.out.find("boxferry-cli INPUT OUTPUT"), std::string::npos);
+  EXPECT_TRUE(
+      o.out.starts_with("boxferry-cli (Boxferry) 1.0.1\nCopyright (C) 2026 The Boxferry developers\n"))
+      << o.out;
+  EXPECT_NE(o.out.find("無保証"), std::string::npos);  // the terms of use follow
+  const Outcome help = Run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.starts_with("使い方: boxferry-cli [オプション] INPUT OUTPUT\n")) << help.out;
+  for (const char* option : {"-h, --help", "--version", "--thunderbird"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  // -h is --help, and both answer even after a mistake in the other arguments.
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"-h"}, {"a", "b", "c", "--help"}, {"--bogus", "-h"}}) {
+    o = Run(args);
+    EXPECT_EQ(o.exitCode, 0) << args[0];
+    EXPECT_EQ(o.out, help.out) << args[0];
+    EXPECT_EQ(o.err, "");
+  }
 }
 
-TEST_F(Cli, UsageErrorsExitWith2AndSayWhy) {
+// Output that cannot be written is a failure, not a success with nothing shown.
+TEST_F(Cli, StandardOutputThatCannotBeWrittenFails) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  const std::vector<std::vector<std::string>> runs = {
+      {"--help"}, {"--version"}, {"--thunderbird"}, {in.string(), (root_ / "out").string()}};
+  for (const auto& args : runs) {
+    const Outcome o = Run(args, {"", root_.string(), "/dev/full"});
+    EXPECT_EQ(o.exitCode, 1) << args[0];
+    EXPECT_NE(o.err.find("標準出力に書き込めません"), std::string::npos) << args[0] << ": " << o.err;
+  }
+}
+
+// A mistake in the arguments: one line saying what, one saying where help is, nothing else.
+TEST_F(Cli, UsageErrorsAreOneLineAndWhereHelpIs) {
   const fs::path in = MakeStore({"S: x\r\n"});
   const std::string out = (root_ / "out").string();
   const struct {
     std::vector<std::string> args;
     std::string why;
   } cases[] = {
-      {{}, "入力フォルダと出力フォルダを指定してください"},
-      {{in.string()}, "入力フォルダと出力フォルダを指定してください"},
-      {{in.string(), out, out}, "入力フォルダと出力フォルダを指定してください"},
+      {{}, "入力フォルダと出力フォルダを指定して下さい."},
+      {{in.string()}, "出力フォルダを指定して下さい."},
+      {{in.string(), out, "third"}, "引数が多すぎます: third"},
+      {{in.string(), out, "a", "b"}, "引数が多すぎます: a"},
       {{"--bogus", in.string(), out}, "不明なオプションです: --bogus"},
-      {{(root_ / "nope").string(), out}, "入力フォルダがありません"},
-      {{in.string(), (root_ / "nope").string()}, "出力フォルダがありません"},
-      {{in.string(), (in / "Account1" / "Account.ini").string()}, "出力フォルダがありません"},
-      {{out, out}, "入力フォルダと出力フォルダが同じです"},
+      {{"--thunderbird", out}, "--thunderbird にフォルダは指定できません: " + out},
+      {{"--", "--help"}, "出力フォルダを指定して下さい."},  // after "--" a name, not an option
   };
   for (const auto& c : cases) {
     const Outcome o = Run(c.args);
     EXPECT_EQ(o.exitCode, 2) << c.why;
-    EXPECT_NE(o.err.find(c.why), std::string::npos) << o.err;
-    EXPECT_NE(o.err.find("boxferry-cli INPUT OUTPUT"), std::string::npos);
+    EXPECT_EQ(o.err, "boxferry-cli: " + c.why + "\n詳しくは 'boxferry-cli --help' を実行して下さい.\n");
     EXPECT_EQ(o.out, "");
   }
   EXPECT_TRUE(fs::is_empty(root_ / "out"));
+}
+
+// A folder that cannot be used: which one, the path and the system's reason, in one line.
+TEST_F(Cli, FolderErrorsNameThePathAndTheReason) {
+  const fs::path in = MakeStore({"S: x\r\n"});
+  const std::string out = (root_ / "out").string();
+  const std::string file = (in / "Account1" / "Account.ini").string();
+  const std::string missing = (root_ / "nope").string();
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{missing, out}, "入力フォルダを開けません: " + missing + ": No such file or directory"},
+      {{file, out}, "入力フォルダを開けません: " + file + ": Not a directory"},
+      {{in.string(), file}, "出力フォルダがフォルダではありません: " + file},
+      {{in.string(), missing + "/new"},
+       "出力フォルダもそれを入れるフォルダもありません: " + missing + ": No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const Outcome o = Run(c.args);
+    EXPECT_EQ(o.exitCode, 2) << c.err;
+    EXPECT_EQ(o.err, "boxferry-cli: " + c.err + "\n");
+    EXPECT_EQ(o.out, "");
+  }
+  EXPECT_FALSE(fs::exists(missing));
+}
+
+// Every spelling of the store, a folder inside it or a link to it is refused before anything is written.
+TEST_F(Cli, AnOutputInTheStoreIsRefusedAndTheStoreStaysUntouched) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  fs::create_directory_symlink(in, root_ / "link");
+  const std::string before = boxferry::testing::DescribeTree(in);
+  const std::string abs = fs::absolute(in).string();
+  const struct {
+    std::string input;
+    std::string output;
+  } cases[] = {
+      {"in", "in/"},    {"in", "./in"}, {"in", abs},    {"in", "in/."},          {"in", "in/Account1"},
+      {"in", "in/new"}, {"in", "link"}, {"link", "in"}, {"in", "link/Account1"},
+  };
+  for (const auto& c : cases) {
+    const Outcome o = Run({c.input, c.output}, InFolder(root_));
+    EXPECT_EQ(o.exitCode, 2) << c.output;
+    EXPECT_EQ(o.err, Shown(kMsgOutputInsideInput) + c.output + "\n") << c.output;
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(boxferry::testing::DescribeTree(in), before) << c.output;
+  }
+}
+
+TEST_F(Cli, AMissingOutputFolderIsMadeWhenItsParentExists) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  const Outcome o = Run({in.string(), (root_ / "out" / "新しいフォルダ").string()});
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_TRUE(fs::is_regular_file(root_ / "out" / "新しいフォルダ" / "仕事.sbd" / "郵便受け"));
+}
+
+// After the box text: the path concerned and the system's reason.
+TEST_F(Cli, AFailureNamesThePathAndTheSystemsReason) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  fs::create_directories(root_ / "out" / "仕事.sbd");
+  const Outcome o = Run({in.string(), (root_ / "out").string()});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err, Shown(kMsgFolderCreateFailed) + (root_ / "out" / "仕事.sbd").string() + ": File exists\n");
+}
+
+// A home with one Thunderbird profile as Thunderbird leaves it; `store` is "berkeleystore" or "maildirstore".
+fs::path MakeProfile(const fs::path& home, const std::string& store) {
+  const fs::path profile = home / ".thunderbird" / "x1y2.default-release";
+  fs::create_directories(profile / "Mail" / "Local Folders");
+  WriteAll(home / ".thunderbird" / "profiles.ini",
+           "[Profile0]\nName=default-release\nIsRelative=1\nPath=x1y2.default-release\nDefault=1\n");
+  WriteAll(profile / "prefs.js",
+           "user_pref(\"mail.accountmanager.localfoldersserver\", \"server1\");\n"
+           "user_pref(\"mail.server.server1.directory-rel\", \"[ProfD]Mail/Local Folders\");\n"
+           "user_pref(\"mail.server.server1.storeContractID\", \"@mozilla.org/msgstore/" +
+               store + ";1\");\n");
+  return profile;
+}
+
+TEST_F(Cli, ListsThunderbirdsProfilesAndWhetherItRuns) {
+  const fs::path home = root_ / "home";
+  fs::create_directories(home);
+  Outcome o = Run({"--thunderbird"}, WithHome(home));
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_NE(o.out.find("Thunderbirdのプロファイルが見つかりませんでした"), std::string::npos) << o.out;
+
+  const fs::path profile = MakeProfile(home, "berkeleystore");
+  o = Run({"--thunderbird"}, WithHome(home));
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out,
+            "プロファイル: default-release (既定)\n"
+            "  プロファイルのフォルダ: " +
+                profile.string() +
+                "\n"
+                "  ローカルフォルダ: " +
+                (profile / "Mail" / "Local Folders").string() +
+                "\n"
+                "  形式: mbox (フォルダ単位)\n"
+                "  Thunderbird: 起動していません\n");
+  fs::create_symlink("127.0.0.1:" + std::to_string(getpid()), profile / "lock");
+  MakeProfile(home, "maildirstore");
+  o = Run({"--thunderbird"}, WithHome(home));
+  EXPECT_NE(o.out.find("  形式: maildir (メッセージ単位)"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("  Thunderbird: 起動中"), std::string::npos) << o.out;
+}
+
+// Straight into Local Folders, refused before anything is written while Thunderbird runs or when the
+// folder keeps mail in maildir form.
+TEST_F(Cli, ARunningOrMaildirProfileIsRefusedBeforeWriting) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  const fs::path home = root_ / "home";
+  const fs::path profile = MakeProfile(home, "maildirstore");
+  const fs::path local = profile / "Mail" / "Local Folders";
+  Outcome o = Run({in.string(), local.string()}, WithHome(home));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err, Shown(kMsgMaildirProfile) + local.string() + "\n");
+  EXPECT_TRUE(fs::is_empty(local));
+
+  MakeProfile(home, "berkeleystore");
+  fs::create_symlink("127.0.0.1:" + std::to_string(getpid()), profile / "lock");
+  o = Run({in.string(), (local / "new").string()}, WithHome(home));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err, Shown(kMsgProfileInUse) + profile.string() + "\n");
+  EXPECT_TRUE(fs::is_empty(local));  // not even the output folder was made
+
+  fs::remove(profile / "lock");
+  o = Run({in.string(), local.string()}, WithHome(home));
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_TRUE(fs::is_regular_file(local / "仕事.sbd" / "郵便受け"));
 }
 
 TEST_F(Cli, CompletedRun) {
@@ -161,7 +338,7 @@ TEST_F(Cli, FailedRunShowsTheWholeMessage) {
   fs::create_directories(root_ / "empty");
   const Outcome o = Run({(root_ / "empty").string(), (root_ / "out").string()});
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_EQ(o.err, Shown(kMsgNoAccounts));
+  EXPECT_EQ(o.err, Shown(kMsgNoAccounts) + (root_ / "empty").string() + "\n");
   EXPECT_EQ(LastLine(o.out), "アカウント数：0  フォルダ数：0  ファイル数：0");
 }
 
@@ -200,7 +377,15 @@ TEST(ConsoleView, StatusLineShowsCountersAndCurrentFile) {
   EXPECT_EQ(view.StatusLine(), "アカウント数：1  フォルダ数：2  ファイル数：3  受信箱/00000001.ALM");
 }
 
-TEST(ConsoleView, StatusLineFitsOneTerminalLine) {
+// Columns on a terminal: every non-ASCII character in these tests is wide.
+std::size_t Columns(const std::string& text) {
+  std::size_t columns = 0;
+  for (unsigned char c : text) columns += c < 0x80 ? 1 : c >= 0xC0 ? 2 : 0;
+  return columns;
+}
+
+// The status line takes the terminal's width, less room for an echoed "^C", and never wraps.
+TEST(ConsoleView, StatusLineFitsTheTerminalsWidth) {
   ProgressMonitor monitor;
   cli::ConsoleView view(monitor, false);
   SetMainWindow(&view);
@@ -208,17 +393,72 @@ TEST(ConsoleView, StatusLineFitsOneTerminalLine) {
   for (int i = 0; i < 50; ++i) folder += "受";
   monitor.SetCurrent("a", folder.c_str(), "00000001.ALM", "/x");
   SetMainWindow(nullptr);
-  const std::string line = view.StatusLine();
-  std::size_t columns = 0;
-  for (unsigned char c : line) {
-    if (c < 0x80)
-      columns += 1;
-    else if (c >= 0xC0)
-      columns += 2;  // every non-ASCII character here is wide
+  const std::string full = "アカウント数：0  フォルダ数：0  ファイル数：0  " + folder + "/00000001.ALM";
+  const struct {
+    int terminal;
+    std::size_t most;
+  } cases[] = {{80, 77}, {40, 37}, {120, 117}, {300, Columns(full)}, {3, 1}};
+  for (const auto& c : cases) {
+    view.SetTerminalColumns(c.terminal);
+    const std::string line = view.StatusLine();
+    EXPECT_LE(Columns(line), c.most) << c.terminal;
+    EXPECT_GE(Columns(line) + 1, c.most) << c.terminal;  // at most a wide character's half unused
+    EXPECT_TRUE(full.starts_with(line)) << line;
   }
-  EXPECT_LE(columns, 79u);
-  EXPECT_GE(columns, 78u);
-  EXPECT_TRUE(line.starts_with("アカウント数：0  フォルダ数：0  ファイル数：0  受受")) << line;
+}
+
+// Standard error captured in a file for the test's duration.
+class CapturedStderr {
+ public:
+  explicit CapturedStderr(const fs::path& file) : file_(file) {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 2);
+    close(fd);
+  }
+  ~CapturedStderr() { Restore(); }
+  std::string Text() {
+    Restore();
+    return ReadAll(file_);
+  }
+
+ private:
+  void Restore() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, 2);
+    close(saved_);
+    saved_ = -1;
+  }
+  fs::path file_;
+  int saved_ = -1;
+};
+
+// The terminal echoes "^C" right after the status line; the cancel message must not stand behind it.
+TEST(ConsoleView, TheEchoedInterruptIsClearedWithTheStatusLine) {
+  const fs::path file = fs::temp_directory_path() / ("boxferry-cli-stderr-" + std::to_string(getpid()));
+  std::string text;
+  std::string line;
+  {
+    CapturedStderr capture(file);
+    ProgressMonitor monitor;
+    cli::ConsoleView view(monitor, true);
+    view.SetTerminalColumns(40);
+    SetMainWindow(&view);
+    monitor.SetState(kReady);
+    monitor.SetState(kRunning);
+    monitor.SetCurrent("a", "受信箱", "1.ALM", "/x");
+    line = view.StatusLine();
+    cli::ConsoleView::RaiseInterrupt();
+    view.DispatchPendingMessages();
+    SetMainWindow(nullptr);
+    text = capture.Text();
+  }
+  fs::remove(file);
+  const std::string clear = "\r" + std::string(Columns(line) + 2, ' ') + "\r";
+  EXPECT_TRUE(text.starts_with("\r" + line)) << text;
+  EXPECT_TRUE(text.ends_with(clear + "処理を中断しました.\n")) << text;
 }
 
 // A Ctrl-C that arrives before the run has started is kept until the run is there to be cancelled.
