@@ -1,15 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Boxferry need. As root it runs
-# apt-get; otherwise it prints the exact apt-get line and fails.
+# Installs the Debian 12 packages Boxferry needs. As root it runs apt-get; otherwise it prints the exact
+# apt-get line and fails.
+#   tools/setup-debian.sh run    what building and running the programs needs (./run)
+#   tools/setup-debian.sh test   that, and what the tests, the fuzz targets and the package check need
+#                                (./test; the default)
 set -uo pipefail
 
-PACKAGES=(
-  cmake g++ make pkg-config python3 libgtest-dev libgmock-dev   # build and unit tests
-  qt6-base-dev xvfb xauth xdotool fonts-ipafont-gothic            # the Qt window and its tests
-  thunderbird                                                     # the real-client test
-  clang libclang-rt-14-dev                                        # fuzz targets (libFuzzer)
-  time                                                            # peak-memory figures
+RUN_PACKAGES=(
+  cmake g++ make pkg-config python3                     # build
+  help2man                                              # boxferry-cli's manual page, made at build time
+  qt6-base-dev fonts-ipafont-gothic                     # the Qt window, and a font for its Japanese
 )
+TEST_PACKAGES=(
+  libgtest-dev libgmock-dev                             # unit tests
+  xvfb xauth xdotool                                    # the Qt window's tests
+  thunderbird                                           # the real-client tests
+  clang libclang-rt-14-dev                              # fuzz targets (libFuzzer)
+  time                                                  # peak-memory figures
+  desktop-file-utils appstream dpkg-dev                 # the desktop entry, AppStream data, the .deb
+)
+
+case "${1:-test}" in
+  run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
+  test) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do
