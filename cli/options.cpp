@@ -48,6 +48,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
 
 const char* HelpText() {
   return "使い方: boxferry-cli [オプション] INPUT OUTPUT\n"
+         "\n"
          "AL-Mailのメールボックスフォルダ INPUT を、Thunderbirdのローカルフォルダ OUTPUT に変換します.\n"
          "\n"
          "INPUT は Account1、Account2… の入っているフォルダです. 読み取るだけで、変更しません.\n"
