@@ -206,8 +206,9 @@ def check(seen, expect, store):
     return problems
 
 
-def main():
-    args = sys.argv[1:]
+def parse_args(argv, usage):
+    """--cli, --store, --expect (all required) and --keep; exits with `usage` on anything else."""
+    args = list(argv)
     opts = {"--keep": False}
     while args:
         a = args.pop(0)
@@ -216,9 +217,14 @@ def main():
         elif a in ("--cli", "--store", "--expect") and args:
             opts[a] = args.pop(0)
         else:
-            sys.exit(__doc__)
+            sys.exit(usage)
     if not all(k in opts for k in ("--cli", "--store", "--expect")):
-        sys.exit(__doc__)
+        sys.exit(usage)
+    return opts
+
+
+def main():
+    opts = parse_args(sys.argv[1:], __doc__)
     tb = os.environ.get("BOXFERRY_THUNDERBIRD", "/usr/lib/thunderbird/thunderbird")
     if not os.access(tb, os.X_OK):
         print("SKIPPED: Thunderbird is not installed (%s); install it (apt-get install thunderbird) "
