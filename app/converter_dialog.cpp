@@ -2,12 +2,14 @@
 
 #include "engine/control_ids.h"
 #include "engine/messages.h"
+#include "engine/output_check.h"
 #include "engine/run_state.h"
+#include "engine/thunderbird_profiles.h"
 
 namespace boxferry {
 
 ConverterDialog::ConverterDialog(DialogWindow& window, const ConverterFactory& makeConverter)
-    : window_(window), converter_(makeConverter(&monitor_)) {
+    : window_(window), converter_(makeConverter(&monitor_)), defaultOutput_(DefaultLocalFolders) {
   SetMainWindow(&window_);
 }
 
@@ -29,11 +31,13 @@ void ConverterDialog::WindowShown() {
 }
 
 void ConverterDialog::ChooseInputFolder() {
-  ChooseFolder(kMsgChooseInput, inputFolder_, kInputPathEdit);
+  ChooseFolder(kMsgChooseInput, inputFolder_, kInputPathEdit, inputFolder_);
 }
 
 void ConverterDialog::ChooseOutputFolder() {
-  ChooseFolder(kMsgChooseOutput, outputFolder_, kOutputPathEdit);
+  // Thunderbird's Local Folders, where the converted tree belongs, unless a folder has been chosen.
+  const std::string initial = outputFolder_.empty() && defaultOutput_ ? defaultOutput_() : outputFolder_;
+  ChooseFolder(kMsgChooseOutput, outputFolder_, kOutputPathEdit, initial);
 }
 
 void ConverterDialog::SetInputFolder(const std::string& folder) {
@@ -44,10 +48,11 @@ void ConverterDialog::SetOutputFolder(const std::string& folder) {
   TakeFolder(folder, outputFolder_, kOutputPathEdit);
 }
 
-void ConverterDialog::ChooseFolder(int promptId, std::string& folder, int pathControl) {
+void ConverterDialog::ChooseFolder(int promptId, std::string& folder, int pathControl,
+                                   const std::string& initial) {
   // The buttons are disabled during a run; a folder never changes under a running conversion.
   if (!monitor_.IsIdle()) return;
-  std::optional<std::string> chosen = window_.ChooseFolder(MessageText(promptId), folder);
+  std::optional<std::string> chosen = window_.ChooseFolder(MessageText(promptId), initial);
   if (!chosen) return;
   TakeFolder(*chosen, folder, pathControl);
 }
@@ -60,13 +65,18 @@ void ConverterDialog::TakeFolder(const std::string& chosen, std::string& folder,
 }
 
 int ConverterDialog::UpdateReadiness() {
-  const bool ready = !inputFolder_.empty() && !outputFolder_.empty() && inputFolder_ != outputFolder_;
-  if (!ready) {
+  if (inputFolder_.empty() || outputFolder_.empty() || inputFolder_ == outputFolder_) {
     monitor_.SetStatusText(kMsgChooseFolders);
     monitor_.SetState(kNotReady);
     return 0;
   }
-  monitor_.SetStatusText(kMsgReady);
+  const FolderCheck check = CheckFolders(inputFolder_, outputFolder_);
+  if (check && check.messageId != kMsgProfileInUse) {
+    monitor_.SetStatusText(FirstLine(MessageText(check.messageId)));
+    monitor_.SetState(kNotReady);
+    return 0;
+  }
+  monitor_.SetStatusText(check ? FirstLine(MessageText(check.messageId)) : MessageText(kMsgReady));
   monitor_.SetState(kReady);
   return 1;
 }
@@ -75,6 +85,14 @@ void ConverterDialog::Start() {
   // Start is enabled only in Ready; a press that slips through (a queued click, a nested Enter) must not
   // begin a second run inside the first.
   if (monitor_.state() != kReady) return;
+  // Thunderbird may have been started, or the folders changed, since they were chosen.
+  if (const FolderCheck check = CheckFolders(inputFolder_, outputFolder_)) {
+    const std::string& text = MessageText(check.messageId);
+    monitor_.SetStatusText(FirstLine(text));
+    window_.ShowMessageBox(text + "\r\n\r\n" + check.path, kIconStop, 0);
+    if (check.messageId != kMsgProfileInUse) monitor_.SetState(kNotReady);
+    return;
+  }
   converter_->Convert(inputFolder_, outputFolder_);
 }
 

@@ -37,11 +37,15 @@ class ConverterDialog {
   // is. Nothing changes while a run goes on.
   void SetInputFolder(const std::string& folder);
   void SetOutputFolder(const std::string& folder);
-  // Status 116 and Ready when both folders are chosen and differ byte for byte; else status 115 and
-  // NotReady. Returns 1 when ready.
+  // Status 116 and Ready when both folders are chosen and may be converted; else NotReady with status
+  // 115 (a folder missing or both the same text) or the first line of the refusal from CheckFolders (the
+  // output in the input, or in maildir Local Folders). A running Thunderbird on the output's profile
+  // leaves Start on with the first line of kMsgProfileInUse, as it may be closed before Start is pressed.
+  // Returns 1 when ready.
   int UpdateReadiness();
-  // The Start button: converts the input folder into the output folder. Every outcome has been shown by
-  // the monitor when the run returns, so its result is not used.
+  // The Start button: checks the folders again (CheckFolders), and converts the input folder into the
+  // output folder, or shows the refusal in a box (its text, then the folder concerned) and writes nothing.
+  // Every outcome of a run has been shown by the monitor when it returns, so its result is not used.
   void Start();
   // The Cancel/Close button, Escape and the close box: asks a run to stop; closes the dialog while idle;
   // does nothing while a run unwinds.
@@ -52,6 +56,11 @@ class ConverterDialog {
   // The text of the About entry, or empty when there is to be no entry.
   static const std::string& AboutEntryText();
 
+  // Where the output chooser opens while the output field is empty; DefaultLocalFolders (Thunderbird's
+  // Local Folders) unless replaced.
+  using FolderFinder = std::function<std::string()>;
+  void SetDefaultOutputFinder(FolderFinder finder) { defaultOutput_ = std::move(finder); }
+
   const std::string& inputFolder() const { return inputFolder_; }
   const std::string& outputFolder() const { return outputFolder_; }
   const ProgressMonitor& monitor() const { return monitor_; }
@@ -59,7 +68,7 @@ class ConverterDialog {
   bool welcomeShown() const { return welcomeShown_; }
 
  private:
-  void ChooseFolder(int promptId, std::string& folder, int pathControl);
+  void ChooseFolder(int promptId, std::string& folder, int pathControl, const std::string& initial);
   void TakeFolder(const std::string& chosen, std::string& folder, int pathControl);
 
   DialogWindow& window_;
@@ -68,6 +77,7 @@ class ConverterDialog {
   ProgressMonitor monitor_;
   std::unique_ptr<StoreConverter> converter_;
   bool welcomeShown_ = false;
+  FolderFinder defaultOutput_;
 };
 
 }  // namespace boxferry

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,10 @@
 #include "engine/mailbox_converter.h"
 #include "engine/messages.h"
 #include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace boxferry {
 namespace {
@@ -153,7 +160,8 @@ const ReadinessCase kReadinessCases[] = {
     {"EqualThenDifferent", {{true, "/m"}, {false, "/m"}, {true, "/n"}}, kReady, kMsgReady, "/n", "/m"},
     {"LetterCaseDiffers", {{true, "/a/Mail"}, {false, "/a/mail"}}, kReady, kMsgReady, "/a/Mail", "/a/mail"},
     {"TrailingSeparatorDiffers", {{true, "/a/b"}, {false, "/a/b/"}}, kReady, kMsgReady, "/a/b", "/a/b/"},
-    {"OutputInsideInput", {{true, "/a"}, {false, "/a/b"}}, kReady, kMsgReady, "/a", "/a/b"},
+    // Overlap is judged on the folders themselves (OverlapKeepsStartOff); names alone tell nothing.
+    {"NamesInsideNamesThatAreNotThere", {{true, "/a"}, {false, "/a/b"}}, kReady, kMsgReady, "/a", "/a/b"},
     {"CancelledFirstChoice", {{true, std::nullopt}}, kNotReady, kMsgChooseFolders, "", ""},
     {"CancelKeepsEarlierPath",
      {{true, "/in"}, {true, std::nullopt}},
@@ -185,6 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, ReadinessTest, ::testing::ValuesIn(kReadinessC
 TEST(ConverterDialogTest, ChooserGetsThePromptAndTheCurrentFolder) {
   FakeWindow window;
   ConverterDialog dialog(window, Fake());
+  dialog.SetDefaultOutputFinder([] { return std::string(); });  // no Thunderbird here
   dialog.Initialize();
   window.choices = {"/in", std::nullopt, "/out", "/out2"};
   dialog.ChooseInputFolder();
@@ -196,6 +205,114 @@ TEST(ConverterDialogTest, ChooserGetsThePromptAndTheCurrentFolder) {
   EXPECT_EQ(window.chooserCalls,
             (std::vector<std::string>{in + " | ", in + " | /in", out + " | ", out + " | /out"}));
 }
+
+// With the output field empty, the chooser opens at Thunderbird's Local Folders; then at the choice.
+TEST(ConverterDialogTest, OutputChooserOpensAtLocalFolders) {
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  dialog.SetDefaultOutputFinder([] { return std::string("/home/u/.thunderbird/p/Mail/Local Folders"); });
+  dialog.Initialize();
+  window.choices = {std::nullopt, "/out", "/out2"};
+  dialog.ChooseOutputFolder();
+  dialog.ChooseOutputFolder();
+  dialog.ChooseOutputFolder();
+  const std::string out = MessageText(kMsgChooseOutput);
+  EXPECT_EQ(window.chooserCalls, (std::vector<std::string>{
+                                     out + " | /home/u/.thunderbird/p/Mail/Local Folders",
+                                     out + " | /home/u/.thunderbird/p/Mail/Local Folders", out + " | /out"}));
+}
+
+// The folders themselves decide: the store, a folder inside it, or a link to it keeps Start off with the
+// reason in the status line, and a press that slips through writes nothing.
+TEST(ConverterDialogTest, OverlapKeepsStartOff) {
+  TempDir dir;
+  testing::WriteStore(dir / "store", 1);
+  std::error_code linkError;
+  std::filesystem::create_directory_symlink(dir / "store", dir / "link", linkError);
+  std::vector<std::string> outputs = {(dir / "store").string() + "/", (dir / "store" / "Account1").string()};
+  if (!linkError) outputs.push_back((dir / "link").string());
+  const std::string before = testing::DescribeTree(dir / "store");
+  for (const std::string& output : outputs) {
+    FakeWindow window;
+    ConverterDialog dialog(window, Fake());
+    dialog.Initialize();
+    window.choices = {(dir / "store").string(), output};
+    dialog.ChooseInputFolder();
+    dialog.ChooseOutputFolder();
+    EXPECT_EQ(dialog.monitor().state(), kNotReady) << output;
+    EXPECT_FALSE(window.Enabled(kStartButton)) << output;
+    EXPECT_EQ(window.Text(kStatusText), FirstLine(MessageText(kMsgOutputInsideInput))) << output;
+    dialog.Start();
+    EXPECT_EQ(testing::DescribeTree(dir / "store"), before) << output;
+  }
+}
+
+#ifndef _WIN32
+// HOME with one Thunderbird profile, for the test's duration.
+class ProfileDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* home = std::getenv("HOME")) savedHome_ = home;
+    setenv("HOME", dir_.str().c_str(), 1);
+    testing::WriteStore(dir_ / "store", 2);
+    std::filesystem::create_directories(LocalFolders());
+    testing::WriteFile(dir_ / ".thunderbird" / "profiles.ini", "[Profile0]\nName=p\nIsRelative=1\nPath=p\n");
+  }
+  void TearDown() override {
+    if (savedHome_) {
+      setenv("HOME", savedHome_->c_str(), 1);
+    } else {
+      unsetenv("HOME");
+    }
+  }
+  std::filesystem::path Profile() const { return dir_ / ".thunderbird" / "p"; }
+  std::filesystem::path LocalFolders() const { return Profile() / "Mail" / "Local Folders"; }
+  void Prefs(const std::string& store) {
+    testing::WriteFile(Profile() / "prefs.js",
+                       "user_pref(\"mail.server.server1.type\", \"none\");\n"
+                       "user_pref(\"mail.server.server1.directory-rel\", \"[ProfD]Mail/Local Folders\");\n"
+                       "user_pref(\"mail.server.server1.storeContractID\", \"@mozilla.org/msgstore/" +
+                           store + ";1\");\n");
+  }
+  void Choose(ConverterDialog& dialog, FakeWindow& window) {
+    dialog.Initialize();
+    window.choices = {(dir_ / "store").string(), std::nullopt, LocalFolders().string()};
+    dialog.ChooseInputFolder();
+    dialog.ChooseOutputFolder();  // cancelled: only to see where it opened
+    dialog.ChooseOutputFolder();
+  }
+
+  TempDir dir_;
+  std::optional<std::string> savedHome_;
+};
+
+TEST_F(ProfileDialogTest, ARunningThunderbirdIsSaidAndStartWritesNothingUntilItEnds) {
+  Prefs("berkeleystore");
+  std::filesystem::create_symlink("127.0.0.1:" + std::to_string(getpid()), Profile() / "lock");
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  Choose(dialog, window);
+  EXPECT_EQ(window.chooserCalls[1], MessageText(kMsgChooseOutput) + " | " + LocalFolders().string());
+  EXPECT_EQ(window.Text(kStatusText), FirstLine(MessageText(kMsgProfileInUse)));
+  EXPECT_TRUE(window.Enabled(kStartButton));  // Thunderbird may be closed before Start
+  dialog.Start();
+  EXPECT_EQ(window.boxes,
+            std::vector<std::string>{Box(kIconStop, kMsgProfileInUse) + "\r\n\r\n" + Profile().string()});
+  EXPECT_TRUE(std::filesystem::is_empty(LocalFolders()));
+  std::filesystem::remove(Profile() / "lock");
+  dialog.Start();
+  EXPECT_EQ(testing::CountMboxMessages(LocalFolders() / "テスト.sbd" / "郵便受け"), 2);
+}
+
+TEST_F(ProfileDialogTest, MaildirLocalFoldersKeepStartOff) {
+  Prefs("maildirstore");
+  FakeWindow window;
+  ConverterDialog dialog(window, Fake());
+  Choose(dialog, window);
+  EXPECT_EQ(dialog.monitor().state(), kNotReady);
+  EXPECT_EQ(window.Text(kStatusText), FirstLine(MessageText(kMsgMaildirProfile)));
+}
+#endif
 
 TEST(ConverterDialogTest, CancelledChoiceWritesNothing) {
   FakeWindow window;
