@@ -103,8 +103,11 @@ class ReadProfileTest : public ::testing::TestWithParam<ProfileCase> {};
 TEST_P(ReadProfileTest, FindsLocalFoldersAndItsFormat) {
   const ProfileCase& c = GetParam();
   TempDir dir;
+  // prefs.js holds a path as a string literal, its backslashes escaped.
+  std::string escaped;
+  for (char ch : dir.str()) escaped += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
   std::string prefs = c.prefs;
-  for (std::size_t at; (at = prefs.find("$ABS")) != std::string::npos;) prefs.replace(at, 4, dir.str());
+  for (std::size_t at; (at = prefs.find("$ABS")) != std::string::npos;) prefs.replace(at, 4, escaped);
   WriteFile(dir / "prefs.js", prefs);
   ThunderbirdProfile profile;
   profile.directory = dir.str();

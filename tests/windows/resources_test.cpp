@@ -230,7 +230,7 @@ TEST(ResourcesTest, StringTableHoldsTheEngineTexts) {
     EXPECT_EQ(Narrow(std::wstring(text, static_cast<std::size_t>(length))), MessageText(id)) << id;
   }
   const wchar_t* none = nullptr;
-  EXPECT_EQ(LoadStringW(nullptr, 122, reinterpret_cast<LPWSTR>(&none), 0), 0);
+  EXPECT_EQ(LoadStringW(nullptr, kLastMessageId + 1, reinterpret_cast<LPWSTR>(&none), 0), 0);
 }
 
 // The version as the resources write it: "1.0.1" -> {1, 0, 1}.
