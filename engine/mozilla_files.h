@@ -19,8 +19,9 @@ struct IniSection {
   const std::string* Find(std::string_view key) const;
 };
 
-// Sections in file order. Lines are `[name]`, `key=value` (the value is the rest of the line, as Mozilla
-// reads it) or comments beginning with ';' or '#'; lines before the first section are ignored.
+// Sections in file order. A line ends at CR or LF, as Mozilla reads it; lines are `[name]`, `key=value`
+// (the value is the rest of the line) or comments beginning with ';' or '#'; lines before the first
+// section are ignored.
 std::vector<IniSection> ParseMozillaIni(std::string_view text);
 
 // Every user_pref("name", value) of a prefs.js: string values unescaped (\\ \" \' \n \r \t \xHH \uHHHH),

@@ -60,5 +60,17 @@ def main():
                        for r in walk_record(account).split(b"\n") if r]
             put("walk", b"\n".join(records) + links)
 
+    # Thunderbird's profile files as Thunderbird writes them (its own escapes, CR LF on Windows).
+    put("profiles", b"// Mozilla User Preferences\n\n"
+                    b'user_pref("mail.accountmanager.localfoldersserver", "server1");\n'
+                    b'user_pref("mail.server.server1.directory", "C:\\\\Users\\\\\\u5c71\\\\Local Folders");\n'
+                    b'user_pref("mail.server.server1.directory-rel", "[ProfD]Mail/Local Folders");\n'
+                    b'user_pref("mail.server.server1.storeContractID", "@mozilla.org/msgstore/maildirstore;1");\n'
+                    b'user_pref("mail.server.server1.port", 110);\nuser_pref("x", true);\n/* c */ # h\n')
+    put("profiles", b"[Install4F96D1932A9F858E]\r\nDefault=Profiles/abc.default-release\r\nLocked=1\r\n\r\n"
+                    b"[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/abc.default-release\r\n"
+                    b"Default=1\r\n\r\n[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n")
+
+
 if __name__ == "__main__":
     main()

@@ -75,7 +75,7 @@ TEST(MozillaIniTest, ReadsSectionsAsMozillaDoes) {
       "[Install4F96D1932A9F858E]\r\nDefault=Profiles/abc.default-release\r\nLocked=1\r\n\r\n"
       "; comment\n# comment\n"
       "[Profile0]\nName=山田\nIsRelative=1\nPath=Profiles/abc.default-release\n"
-      "  Default=1\nbroken line\nPath2=a=b\n[unclosed\n");
+      "  Default=1\nbroken line\nPath2=a=b\rLone=CR ends a line\n[unclosed\n");
   ASSERT_EQ(sections.size(), 2u);
   EXPECT_EQ(sections[0].name, "Install4F96D1932A9F858E");
   ASSERT_NE(sections[0].Find("Default"), nullptr);
@@ -84,6 +84,7 @@ TEST(MozillaIniTest, ReadsSectionsAsMozillaDoes) {
   EXPECT_EQ(*sections[1].Find("Name"), "山田");
   EXPECT_EQ(*sections[1].Find("Default"), "1");
   EXPECT_EQ(*sections[1].Find("Path2"), "a=b");
+  EXPECT_EQ(*sections[1].Find("Lone"), "CR ends a line");
   EXPECT_EQ(sections[1].Find("ignored"), nullptr);
 }
 
