@@ -1,7 +1,7 @@
 #include "encoding/cp932.h"
 
-#include "encoding/ascii_scan.h"
 #include "encoding/tables.h"
+#include "encoding/text.h"
 #include "encoding/utf8.h"
 
 namespace boxferry::encoding {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "encoding/ascii_scan.h"
 #include "encoding/cp932.h"
 #include "encoding/tables.h"
+#include "encoding/text.h"
 
 namespace boxferry::encoding {
 namespace {

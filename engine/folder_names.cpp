@@ -5,23 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/text.h"
 #include "encoding/utf8.h"
 #include "platform/platform.h"
 
 namespace boxferry {
 namespace {
 
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
+using encoding::EndsWithNoCase;
+using encoding::EqualsNoCase;
 
 // Length of the Windows device name that `text` starts with, when that name stands alone or before a
 // dot; 0 otherwise.
@@ -53,22 +45,6 @@ bool IsUnsafeForThunderbird(unsigned char c) {
          std::string_view("\"?;#%").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// Cuts UTF-8 text to at most `maxUnits` UTF-16 code units, between characters.
-void CutToUtf16Units(std::string& text, std::size_t maxUnits) {
-  std::size_t units = 0;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    char32_t cp = 0;
-    const std::size_t used = encoding::DecodeUtf8(text, pos, cp);
-    units += encoding::Utf16Units(cp);
-    if (units > maxUnits) {
-      text.resize(pos);
-      return;
-    }
-    pos += used;
-  }
-}
-
 constexpr std::size_t kMaxNameUnits = 55;
 
 }  // namespace
@@ -85,28 +61,14 @@ void AdjustOutputName(std::string& text) {
   for (char& c : text) {
     if (IsUnsafeForThunderbird(static_cast<unsigned char>(c))) c = '_';
   }
-  CutToUtf16Units(text, kMaxNameUnits);
+  text.resize(encoding::Utf8PrefixLengthInUtf16Units(text, kMaxNameUnits));
   if (text.empty()) return;
   if (text.front() == '.') text.front() = '_';
   if (text.back() == '.' || text.back() == '~' || text.back() == ' ') text.back() = '_';
   static constexpr std::array<std::string_view, 4> kEndings = {".msf", ".sbd", ".snm", ".toc"};
   for (std::string_view ending : kEndings) {
-    if (text.size() >= ending.size() &&
-        EqualsNoCase(std::string_view(text).substr(text.size() - ending.size()), ending)) {
-      text[text.size() - ending.size()] = '_';
-    }
+    if (EndsWithNoCase(text, ending)) text[text.size() - ending.size()] = '_';
   }
-}
-
-int CompareNoCase(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(UpperAscii(a[i]));
-    const auto cb = static_cast<unsigned char>(UpperAscii(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
 }
 
 std::string JoinPath(const std::string& directory, const std::string& name) {

@@ -13,9 +13,6 @@ void SanitizeFolderName(std::string& text);
 // trailing dots, tildes and spaces and the endings .msf .sbd .snm .toc are defused.
 void AdjustOutputName(std::string& text);
 
-// 0 when the two texts are equal without regard to letter case.
-int CompareNoCase(const std::string& a, const std::string& b);
-
 // directory + separator + name, without normalisation.
 std::string JoinPath(const std::string& directory, const std::string& name);
 

@@ -1,8 +1,8 @@
 #include "message/header_words.h"
 
-#include "encoding/ascii_scan.h"
 #include "encoding/cp932.h"
 #include "encoding/jis_encoder.h"
+#include "encoding/text.h"
 
 namespace boxferry {
 namespace {
@@ -31,14 +31,7 @@ bool IsSeparator(char c) {
   }
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool HasHighByte(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  return encoding::FindNonAscii(p, p + s.size()) != p + s.size();
-}
+using encoding::IsBlank;
 
 std::size_t WordEnd(std::string_view text, std::size_t pos) {
   while (pos < text.size() && !IsSeparator(text[pos])) ++pos;
@@ -121,7 +114,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, H
   HeaderWordEdges unused;
   HeaderWordEdges& edge = edges ? *edges : unused;
   edge = HeaderWordEdges{};
-  if (!HasHighByte(text)) {
+  if (encoding::IsAscii(text)) {
     out += text;
     return;
   }
@@ -143,7 +136,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, H
       continue;
     }
     const std::size_t end = WordEnd(text, pos);
-    if (!HasHighByte(text.substr(pos, end - pos))) {
+    if (encoding::IsAscii(text.substr(pos, end - pos))) {
       out += text.substr(pos, end - pos);
       pos = end;
       edge.endsWithWord = false;
@@ -157,7 +150,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, H
       while (next < n && IsBlank(text[next])) ++next;
       if (next == runEnd || next >= n || IsSeparator(text[next])) break;
       const std::size_t nextEnd = WordEnd(text, next);
-      if (!HasHighByte(text.substr(next, nextEnd - next))) break;
+      if (encoding::IsAscii(text.substr(next, nextEnd - next))) break;
       runEnd = nextEnd;
     }
     AppendEncodedWords(text.substr(pos, runEnd - pos), out);

@@ -24,8 +24,6 @@ class MboxConverter : public MailboxConverter {
                      platform::File& mboxFile) override;
 
  private:
-  int Fail(int messageId);
-
   std::size_t readBufferSize_;
   // Kept from message to message: allocated once per converter, not once per message file.
   std::vector<char> readBuffer_;

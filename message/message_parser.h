@@ -70,7 +70,7 @@ class MessageParser {
   // A new parser of the concrete class, or null when none could be made.
   virtual std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) = 0;
 
-  ProgressMonitor* monitor;
+  ProgressMonitor* monitor_;
 
  private:
   // How the current line goes out; fixed on its first piece.

@@ -64,9 +64,8 @@ bool MessageReader::Refill() {
 // always ends a character, and after the last one before `limit` only lead bytes follow, pairing up.
 std::size_t MessageReader::PieceEnd(std::size_t limit) const {
   const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
-  auto isLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
   std::size_t pos = limit;
-  while (pos > begin_ && isLead(b[pos - 1])) --pos;
+  while (pos > begin_ && encoding::IsCp932LeadByte(b[pos - 1])) --pos;
   if ((limit - pos) % 2 == 0) return limit;
   const unsigned char next = b[limit];  // the last lead byte before limit pairs with it, or stands alone
   return next >= 0x40 && next != 0x7F ? limit - 1 : limit;

@@ -50,14 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{std::string(54, 'x') + "表!", std::string(54, 'x') + "表"},
                       NameCase{std::string(54, 'x') + ". tail", std::string(54, 'x') + "_"}));
 
-TEST(FolderNamesTest, CompareNoCaseFoldsAsciiOnly) {
-  EXPECT_EQ(CompareNoCase("INBOX.BOX", "Inbox.box"), 0);
-  EXPECT_EQ(CompareNoCase("subfolder", "Subfolder"), 0);
-  EXPECT_NE(CompareNoCase("Subfolders", "Subfolder"), 0);
-  EXPECT_NE(CompareNoCase("ｓubfolder", "Subfolder"), 0);
-  EXPECT_NE(CompareNoCase("", "Subfolder"), 0);
-}
-
 TEST(FolderNamesTest, JoinPathDoesNotNormalise) {
   const std::string sep(1, platform::kPathSeparator);
   EXPECT_EQ(JoinPath("in", "Account1"), "in" + sep + "Account1");

@@ -124,6 +124,9 @@ TEST_F(FaultTest, TwoContainersOfOneTitleStopWith105AtTheSecond) {
   ExpectStoppedWith(Run(), kMsgFolderCreateFailed);
   EXPECT_EQ(ReadFile(Out() / "A.sbd" / "Box.sbd" / "In.box"), MboxOf({Message("one")}));
   EXPECT_FALSE(fs::exists(Out() / "A.sbd" / "C.box"));
+  // The box names the folder that could not be made, not the last one that was.
+  EXPECT_EQ(monitor_.currentPath(), (Out() / "A.sbd" / "Box.sbd").string());
+  EXPECT_EQ(monitor_.failure().path, (Out() / "A.sbd" / "Box.sbd").string());
 }
 
 // The output folder is a file, as when a path's folder was replaced by a file: mkdir fails with ENOTDIR.
@@ -175,6 +178,23 @@ TEST_F(FaultTest, ContainerAfterMailFolderOfOneTitleStopsWith106) {
   ExpectStoppedWith(Run(), kMsgFileCreateFailed);
   EXPECT_EQ(ReadFile(Out() / "A.sbd" / "Same"), MboxOf({Message("one")}));
   EXPECT_TRUE(fs::is_directory(Out() / "A.sbd" / "Same.sbd"));
+  EXPECT_EQ(monitor_.currentPath(), (Out() / "A.sbd" / "Same").string());
+  EXPECT_EQ(monitor_.folderName(), "Same");
+}
+
+// A folder of the mbox's name appears (another program made it) once the folder is being converted: the
+// box names the mbox that could not be made, not the folder it was to be read from.
+TEST_F(FaultTest, MboxNameTakenByAFolderStopsWith106AtTheMbox) {
+  Put("Account1/Account.ini", Ini("A"));
+  Put("Account1/A.box/Entry.ini", Ini("Box"));
+  Put("Account1/A.box/1.ALM", Message("one"));
+  const fs::path mbox = Out() / "A.sbd" / "Box";
+  view_.onPump = [&] {
+    if (monitor_.folderName() == "Box" && !fs::exists(mbox)) fs::create_directory(mbox);
+  };
+  ExpectStoppedWith(Run(), kMsgFileCreateFailed);
+  EXPECT_EQ(monitor_.currentPath(), mbox.string());
+  EXPECT_TRUE(fs::is_empty(mbox));
 }
 
 // The output file system runs out of inodes (ENOSPC on creation) when the second account's mbox is made.
@@ -192,7 +212,7 @@ TEST_F(FaultTest, NoRoomForTheMboxFileStopsWith106) {
   // The account's own file was made; its folder's mbox was not.
   EXPECT_TRUE(fs::exists(out_ / "Second"));
   EXPECT_TRUE(fs::is_empty(out_ / "Second.sbd"));
-  EXPECT_EQ(monitor_.currentPath(), (In() / "Account2" / "Inbox.box").string());
+  EXPECT_EQ(monitor_.currentPath(), (out_ / "Second.sbd" / "郵便受け").string());
   EXPECT_EQ(monitor_.accountCount(), 1);
 }
 
