@@ -1,6 +1,5 @@
 #include "message/header_words.h"
 
-#include "encoding/cp932.h"
 #include "encoding/jis_encoder.h"
 #include "encoding/text.h"
 
@@ -77,18 +76,16 @@ std::string Base64Encode(std::string_view bytes) {
 }
 
 void AppendEncodedWords(std::string_view run, std::string& out) {
-  const auto* p = reinterpret_cast<const unsigned char*>(run.data());
-  const std::size_t n = run.size();
   encoding::JisEncoder encoder;
   std::string jis;
   std::string piece;
   bool firstWord = true;
-  for (std::size_t pos = 0; pos < n;) {
-    char32_t cp;
-    pos += encoding::DecodeCp932(p + pos, n - pos, cp);
+  for (std::size_t pos = 0; pos < run.size();) {
+    // Each character is tried on a copy of the encoder: it goes into this word only when the word,
+    // closed back to ASCII, still fits.
     encoding::JisEncoder trial = encoder;
     piece.clear();
-    trial.PutCodePoint(cp, piece);
+    std::size_t used = trial.PutCharacter(run.substr(pos), piece);
     const std::size_t needed = jis.size() + piece.size() + (trial.InAscii() ? 0 : kEscapeLength);
     if (needed > kMaxJisPerWord && !jis.empty()) {
       encoder.Finish(jis);
@@ -99,10 +96,11 @@ void AppendEncodedWords(std::string_view run, std::string& out) {
       encoder.Reset();
       trial = encoder;
       piece.clear();
-      trial.PutCodePoint(cp, piece);
+      used = trial.PutCharacter(run.substr(pos), piece);
     }
     jis += piece;
     encoder = trial;
+    pos += used;
   }
   encoder.Finish(jis);
   if (jis.empty()) return;
