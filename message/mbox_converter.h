@@ -17,8 +17,9 @@ class MboxConverter : public MailboxConverter {
       : MailboxConverter(monitor), readBufferSize_(readBufferSize) {}
 
   // Writes the separator line, then every line of the message file as the parser decides. 0 when the whole
-  // file was written; -1 after message 112 (not opened, nothing written), 107 (read error or the file
-  // shrank; the separator and the complete lines before stay), or the parser's 108/120.
+  // file was written; -1 after kMsgFileOpenFailed (not opened, nothing written), kMsgFileReadFailed (a
+  // read error or the file shrank; the separator and the complete lines before stay), or the parser's
+  // kMsgFileWriteFailed / kMsgUnexpected.
   int ConvertMessage(const std::string& messagePath, const std::string& accountName,
                      const std::string& folderName, const std::string& fileName, const std::string& mboxPath,
                      platform::File& mboxFile) override;

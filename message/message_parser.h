@@ -36,7 +36,8 @@ class MessageParser {
 
   // Empties every field and drops the nested parser.
   void Reset();
-  // Reset, then writes the separator line (`separator` followed by CR LF). 0, or -1 after message 108.
+  // Reset, then writes the separator line (`separator` followed by CR LF). 0, or -1 after
+  // kMsgFileWriteFailed.
   int BeginMessage(MboxOutput& out, std::string_view separator = kDefaultSeparator);
   // Handles one line or one piece of a line. `inHeader` is 1 while the line belongs to this parser's
   // message header. Returns 0, or the non-zero result of the writer operation that failed.
