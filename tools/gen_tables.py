@@ -11,6 +11,7 @@ Tables (all indexed by double-byte code: lead index * 189 + trail - 0x40, trail 
   kUnicodeToJis     (code point, cell) pairs sorted by code point, for encoding single code points
 """
 
+import argparse
 import os
 import sys
 
@@ -107,8 +108,11 @@ def generate():
     return {DECODE_PATH: decode_src, JIS_PATH: jis_src}
 
 
-def main(argv):
-    check = "--check" in argv[1:]
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--check", action="store_true",
+                        help="compare with the committed files instead of rewriting them")
+    check = parser.parse_args().check
     outputs = generate()
     stale = []
     for path, text in outputs.items():
@@ -129,4 +133,4 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main())
