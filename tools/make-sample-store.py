@@ -14,6 +14,7 @@ The output is deterministic: the same bytes on every run and every platform. Tex
 way AL-Mail keeps them: INI files and Japanese message text in Shift_JIS (code page 932), INI files
 with CR LF lines. Standard library only.
 """
+import argparse
 import base64
 import filecmp
 import json
@@ -417,21 +418,14 @@ def differences(a, b):
 
 
 def main():
-    args = sys.argv[1:]
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out = os.path.join(root, "examples", "sample-store")
-    expect = None
-    check = False
-    while args:
-        opt = args.pop(0)
-        if opt == "--out" and args:
-            out = args.pop(0)
-        elif opt == "--expect" and args:
-            expect = args.pop(0)
-        elif opt == "--check":
-            check = True
-        else:
-            sys.exit(__doc__)
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--out", metavar="DIR", default=os.path.join(root, "examples", "sample-store"),
+                        help="where the store is written")
+    parser.add_argument("--expect", metavar="FILE.json", help="also write what a reader must show")
+    parser.add_argument("--check", action="store_true", help="compare with DIR and FILE.json instead of writing")
+    args = parser.parse_args()
+    out, expect, check = args.out, args.expect, args.check
     if check:
         with tempfile.TemporaryDirectory() as tmp:
             fresh = os.path.join(tmp, "store")
