@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (fuzz/corpus/<target>/) from the bundled stores and the
 message test data. Run it again when those change; the seeds are committed."""
+import argparse
 import hashlib
 import pathlib
 import shutil
@@ -40,6 +41,7 @@ def walk_record(store):
 
 
 def main():
+    argparse.ArgumentParser(description=__doc__).parse_args()  # takes none; answers --help
     shutil.rmtree(CORPUS, ignore_errors=True)
     for path in message_files():
         data = path.read_bytes()

@@ -12,6 +12,7 @@ Tables (all indexed by double-byte code: lead index * 189 + trail - 0x40, trail 
 The six fix-ups live here and nowhere else: the encoder only reads kCp932ToJis.
 """
 
+import argparse
 import os
 import sys
 
@@ -102,8 +103,11 @@ def generate():
     return {DECODE_PATH: decode_src, JIS_PATH: jis_src}
 
 
-def main(argv):
-    check = "--check" in argv[1:]
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--check", action="store_true",
+                        help="compare with the committed files instead of rewriting them")
+    check = parser.parse_args().check
     outputs = generate()
     stale = []
     for path, text in outputs.items():
@@ -124,4 +128,4 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main())
