@@ -30,13 +30,17 @@ bool IsHeaderLine(std::string_view text) {
 int MboxConverter::ConvertMessage(const std::string& messagePath, const std::string& /*accountName*/,
                                   const std::string& /*folderName*/, const std::string& /*fileName*/,
                                   const std::string& /*mboxPath*/, platform::File& mboxFile) {
-  MboxPartWriter parser(monitor_);
   platform::File file = platform::File::OpenRead(messagePath);
   if (!file.IsOpen()) return monitor_->Fail(kMsgFileOpenFailed);
+  FileSource source(file);
+  FileSink sink(mboxFile);
+  return WriteMessage(source, file.Size(), sink);
+}
 
-  MboxOutput out(mboxFile, writeBuffer_);
-  const std::int64_t size = file.Size();
-  MessageReader reader(file, size, readBuffer_, readBufferSize_);
+int MboxConverter::WriteMessage(ByteSource& message, std::int64_t size, ByteSink& mbox) {
+  MboxPartWriter parser(monitor_);
+  MboxOutput out(mbox, writeBuffer_);
+  MessageReader reader(message, size, readBuffer_, readBufferSize_);
   LinePiece piece;
   MessageReader::Status status = size < 0 ? MessageReader::Status::kError : reader.Next(piece);
 
@@ -121,7 +125,6 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
     if (!tail.empty() && !out.Write(tail)) result = monitor_->Fail(kMsgFileWriteFailed);
   }
   if (!out.Flush() && result == 0) result = monitor_->Fail(kMsgFileWriteFailed);
-  file.Close();
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/mailbox_converter.h"
+#include "message/byte_stream.h"
 #include "message/message_reader.h"
 
 namespace boxferry {
@@ -23,6 +24,9 @@ class MboxConverter : public MailboxConverter {
   int ConvertMessage(const std::string& messagePath, const std::string& accountName,
                      const std::string& folderName, const std::string& fileName, const std::string& mboxPath,
                      platform::File& mboxFile) override;
+  // The conversion itself, between streams: `size` is the message's size as found when it was opened
+  // (fewer bytes mean it shrank, a read error; -1 is a read error at once). Returns as ConvertMessage.
+  int WriteMessage(ByteSource& message, std::int64_t size, ByteSink& mbox);
 
  private:
   std::size_t readBufferSize_;
