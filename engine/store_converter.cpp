@@ -70,16 +70,25 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
   monitor_->SetState(kRunning);
   activeDirs_.clear();
 
+  // Only a directory other than the input folder itself counts as an account: a chosen account folder
+  // (whose Account.ini is a file), a file "accounts.txt" or a link back to the store means the user chose
+  // a folder that holds no AL-Mail accounts.
   std::vector<std::string> entries;
-  if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) ||
-      entries.empty()) {
+  platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries);
+  platform::FileIdentity input;
+  const bool inputKnown = platform::GetIdentity(inputFolder, input);
+  std::erase_if(entries, [&](const std::string& entry) {
+    const std::string dir = JoinPath(inputFolder, entry);
+    platform::FileIdentity id;
+    return !platform::IsDirectory(dir) || (inputKnown && platform::GetIdentity(dir, id) && id == input);
+  });
+  if (entries.empty()) {
     monitor_->Fail(kMsgNoAccounts, inputFolder.c_str());
   } else {
     DirectoryGuard inputGuard(*this, inputFolder);
     IniFile ini;
     for (const std::string& entry : entries) {
       const std::string accountDir = JoinPath(inputFolder, entry);
-      if (!platform::IsDirectory(accountDir)) continue;
       DirectoryGuard accountGuard(*this, accountDir);
       if (!accountGuard.entered()) continue;  // a link back into the walk's own path
 
@@ -91,7 +100,7 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
       ini.ReadString("Property", "Title", title, nullptr, kIniCapacity);
       SanitizeFolderName(title);
       if (title.empty()) title = entry;
-      AdjustOutputName(title);
+      AdjustAccountName(title);
 
       monitor_->SetCurrent(title.c_str(), nullptr, nullptr, accountDir.c_str());
       const std::string sbdDir = JoinPath(outputFolder, title + ".sbd");

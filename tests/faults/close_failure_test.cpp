@@ -1,4 +1,4 @@
-// 108 from a close that fails. A network file system (or FUSE, or a disk quota enforced by the server)
+// kMsgFileWriteFailed from a close that fails. A network file system (or FUSE, or a disk quota enforced by the server)
 // may keep written bytes back and learn only at close that they cannot be stored; the run must then stop
 // at that folder as for any failed write, never report success. Made real by a FUSE file system of our
 // own that commits bytes at close against a quota (commit_on_close_fs.cpp).

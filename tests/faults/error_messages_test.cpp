@@ -13,7 +13,7 @@ namespace {
 
 using testing::ReadFile;
 
-// 121: no account folder
+// kMsgNoAccounts: no account folder
 
 struct NoAccountCase {
   const char* name;
@@ -29,30 +29,33 @@ TEST_P(NoAccounts, StopsWith121AndCreatesNothing) {
   EXPECT_EQ(monitor_.accountCount() + monitor_.folderCount() + monitor_.fileCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conditions, NoAccounts,
-                         ::testing::Values(NoAccountCase{"InputMissing",
-                                                         [](const fs::path& in) { fs::remove_all(in); }},
-                                           NoAccountCase{"NoAccountEntry",
-                                                         [](const fs::path& in) {
-                                                           fs::create_directories(in / "Mail" / "Inbox.box");
-                                                         }},
-                                           NoAccountCase{"InputIsAFile",
-                                                         [](const fs::path& in) {
-                                                           fs::remove_all(in);
-                                                           testing::WriteFile(in, "not a folder");
-                                                         }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Conditions, NoAccounts,
+    ::testing::Values(
+        NoAccountCase{"InputMissing", [](const fs::path& in) { fs::remove_all(in); }},
+        NoAccountCase{"NoAccountEntry",
+                      [](const fs::path& in) { fs::create_directories(in / "Mail" / "Inbox.box"); }},
+        NoAccountCase{"InputIsAFile",
+                      [](const fs::path& in) {
+                        fs::remove_all(in);
+                        testing::WriteFile(in, "not a folder");
+                      }},
+        // The user chose one account folder, not the folder above it.
+        NoAccountCase{"AnAccountFolderChosen",
+                      [](const fs::path& in) {
+                        testing::WriteFile(in / "Account.ini", Ini("Work"));
+                        testing::WriteFile(in / "Inbox.box" / "1.ALM", Message("one"));
+                      }},
+        NoAccountCase{"OnlyFilesNamedAccount",
+                      [](const fs::path& in) {
+                        testing::WriteFile(in / "Account1", "a file");
+                        testing::WriteFile(in / "accounts.txt", "a list");
+                      }},
+        NoAccountCase{"AccountLinkBackToTheInput",
+                      [](const fs::path& in) { fs::create_directory_symlink(in, in / "Account1"); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-// 120: a run that fails without a message of its own
-
-TEST_F(FaultTest, OnlyAccountFilesStopWith120) {
-  Put("Account1", "a file, not an account folder");
-  Put("account.ini", "[Property]\r\nTitle=x\r\n");
-  ExpectStoppedWith(Run(), kMsgUnexpected);
-  EXPECT_TRUE(fs::is_empty(Out()));
-}
-
-// 113: Account.ini cannot be opened
+// kMsgAccountIniFailed: Account.ini cannot be opened
 
 struct IniCase {
   const char* name;
@@ -87,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const fs::path& a) { fs::create_symlink(a / "Account.ini", a / "Account.ini"); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// 105: a .sbd directory cannot be created
+// kMsgFolderCreateFailed: a .sbd directory cannot be created
 
 TEST_F(FaultTest, ExistingAccountFolderStopsWith105AndIsNotTouched) {
   Put("Account1/Account.ini", Ini("First"));
@@ -156,7 +159,7 @@ TEST_F(FaultTest, ReadOnlyOutputStopsWith105) {
   EXPECT_TRUE(fs::is_empty(out_));
 }
 
-// 106: an output file cannot be created
+// kMsgFileCreateFailed: an output file cannot be created
 
 TEST_F(FaultTest, ExistingAccountFileStopsWith106AfterItsFolder) {
   Put("Account1/Account.ini", Ini("First"));
@@ -216,7 +219,7 @@ TEST_F(FaultTest, NoRoomForTheMboxFileStopsWith106) {
   EXPECT_EQ(monitor_.accountCount(), 1);
 }
 
-// 107: reading a message file fails
+// kMsgFileReadFailed: reading a message file fails
 
 // A file that claims more bytes than it yields (sysfs reports 4096 for a few bytes of text): the reader
 // takes the short read for a file that shrank while it was read.
@@ -273,7 +276,7 @@ TEST_F(FaultTest, FileReplacedByAFolderStopsWith107) {
   EXPECT_EQ(monitor_.fileCount(), 1);
 }
 
-// 108: writing the mbox fails
+// kMsgFileWriteFailed: writing the mbox fails
 
 // The mbox path leads to /dev/full (every write: ENOSPC). The link is planted when the account's folder
 // appears, as another program could.
@@ -315,7 +318,7 @@ TEST_F(FaultTest, FullFileSystemStopsWith108) {
   EXPECT_FALSE(fs::exists(out_ / "A.sbd" / "C.box"));
 }
 
-// 109: none can be caused
+// kMsgTranscodeFailed: none can be caused
 
 // The transcoder is total: every byte sequence converts (undefined codes become U+30FB, characters
 // without a cell 〓), so no input can make it fail. Hostile bytes in every transcoded place end in 111.
@@ -339,7 +342,7 @@ TEST_F(FaultTest, NoBytesMakeTheTranscoderFail) {
   EXPECT_TRUE(ReadFile(Out() / "A.sbd" / "郵便受け").starts_with("From - \r\n"));
 }
 
-// 112: a message file cannot be opened
+// kMsgFileOpenFailed: a message file cannot be opened
 
 struct OpenCase {
   const char* name;
@@ -371,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// 119: the user cancels
+// kMsgCancelled: the user cancels
 
 TEST_F(FaultTest, CancelFinishesTheCurrentFileThenStops) {
   Put("Account1/Account.ini", Ini("A"));
