@@ -27,7 +27,8 @@ Snapshot TakeSnapshot(const std::string& root);
 std::string ReadWhole(const std::string& path);
 bool WriteWhole(const std::string& path, std::string_view bytes);
 
-// A line as the message reader splits a file: a line ends at LF, CR LF or a lone CR.
+// A line as the message reader splits a file: a line ends at LF, CR LF, CR CR LF or a lone CR (at a CR the
+// longest end is taken).
 struct Line {
   std::string_view text;
   std::string_view end;

@@ -47,6 +47,16 @@ def main():
         data = path.read_bytes()
         put("message", data)
         put("transcoder", b"\x00" + b"\n".join(data.splitlines()[:40]))
+    # Line ends Thunderbird does not take for one, binary bodies that keep them, headers that are not.
+    for data in [b"S: x\rT: y\r\rbody\rFrom z\r",
+                 b"S: x\r\r\nT: y\r\r\n\r\r\nbody\r\r\r\nFrom z\r\n",
+                 b"Subject: b\r\nContent-Transfer-Encoding: binary\r\n\r\na\rFrom b\r\r\nFrom c\r",
+                 b"Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain; "
+                 b"charset=iso-2022-jp\r\nContent-Transfer-Encoding: binary\r\n\r\n\x93\xfa\rFrom x\r\n--b--\r\n",
+                 b"X-Mozilla-Status: 0009\r\nSubject: old\r\n\r\nbody\r\n",
+                 b"Subject : x\r\nFrom: y\r\n\r\nbody\r\n", b">From someone\r\nSubject: x\r\n\r\n",
+                 b"plain text without a header\r\nFrom here\r\n", b"S: x", b""]:
+        put("message", data)
     for base in STORES:
         for path in sorted(base.rglob("*.ini")):
             put("names", path.read_bytes())

@@ -28,6 +28,8 @@ class MboxOutput {
   // further call fails too and nothing more is written.
   bool Write(std::string_view bytes);
   bool Flush();
+  // The last byte handed to Write, or 0 before the first.
+  char lastByte() const { return last_; }
   bool failed() const { return failed_; }
 
  private:
@@ -38,6 +40,7 @@ class MboxOutput {
   std::vector<char> own_;
   std::vector<char>& buffer_;
   std::size_t used_ = 0;
+  char last_ = 0;
   bool failed_ = false;
 };
 

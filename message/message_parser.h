@@ -4,8 +4,10 @@
 //
 // Rule: header lines (message, part and embedded-message headers) are transcoded; boundary lines are
 // written unchanged; a body line is transcoded only when its governing charset is "iso-2022-jp" and its
-// transfer encoding is not "quoted-printable"; other body lines are written unchanged. Every line except a
-// boundary line first passes the From-escape.
+// transfer encoding is neither "quoted-printable" nor "binary"; other body lines are written unchanged.
+// Every line except a boundary line first passes the From-escape. Every line end that is a lone CR or
+// CR CR LF is written CR LF (Thunderbird ends lines only at LF), except in a body whose transfer encoding
+// is "binary", which keeps its bytes.
 #pragma once
 
 #include <cstddef>
@@ -75,12 +77,13 @@ class MessageParser {
 
  private:
   // How the current line goes out; fixed on its first piece.
-  enum class Route { kMessageHeader, kBoundary, kPartHeader, kTranscoded, kVerbatim, kNested };
+  // kBinary: a body line whose transfer encoding is binary, written verbatim with its own line end.
+  enum class Route { kMessageHeader, kBoundary, kPartHeader, kTranscoded, kVerbatim, kBinary, kNested };
 
   Route ChooseRoute(const LinePiece& line, int inHeader, int& result);
   void Collect(std::string& pending, const LinePiece& line, bool isPart);
   int EscapeThen(const LinePiece& line, bool transcode, bool headerLine, MboxOutput& out);
-  static bool Transcodes(const std::string& charset, const std::string& transferEncoding);
+  static Route BodyRoute(const std::string& charset, const std::string& transferEncoding);
 
   std::string messageCharset_;
   std::string messageTransferEncoding_;
@@ -97,6 +100,9 @@ class MessageParser {
   std::unique_ptr<MessageParser> nested_;
   int depth_ = 0;
   Route route_ = Route::kMessageHeader;
+  // The line before ended in a lone CR that a binary part kept: Thunderbird, which ends lines only at LF,
+  // reads this line as the rest of that one, so it is no line that could be taken for a separator.
+  bool afterKeptCr_ = false;
 };
 
 }  // namespace boxferry

@@ -1,7 +1,7 @@
-// kMsgFileWriteFailed from a close that fails. A network file system (or FUSE, or a disk quota enforced by the server)
-// may keep written bytes back and learn only at close that they cannot be stored; the run must then stop
-// at that folder as for any failed write, never report success. Made real by a FUSE file system of our
-// own that commits bytes at close against a quota (commit_on_close_fs.cpp).
+// kMsgFileWriteFailed from a close that fails. A network file system (or FUSE, or a disk quota enforced by
+// the server) may keep written bytes back and learn only at close that they cannot be stored; the run must
+// then stop at that folder as for any failed write, never report success. Made real by a FUSE file system of
+// our own that commits bytes at close against a quota (commit_on_close_fs.cpp).
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>

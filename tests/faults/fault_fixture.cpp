@@ -18,7 +18,7 @@ std::string Message(const std::string& subject) {
 
 std::string MboxOf(const std::vector<std::string>& messages) {
   std::string out;
-  for (const std::string& m : messages) out += "From - \r\n" + m;
+  for (const std::string& m : messages) out += std::string(kSeparatorAndStatus) + m;
   return out;
 }
 

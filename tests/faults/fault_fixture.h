@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/messages.h"
@@ -22,7 +23,10 @@ namespace fs = std::filesystem;
 
 // [Property] section with a title (code page 932 bytes) and, when given, a type.
 std::string Ini(const std::string& title, const std::string& type = "");
-// A small ASCII message with two header lines; its mbox form is "From - \r\n" followed by the same bytes.
+// What begins every message in the mbox: the separator and Thunderbird's status lines.
+inline constexpr std::string_view kSeparatorAndStatus =
+    "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
+// A small ASCII message with two header lines; its mbox form is kSeparatorAndStatus and the same bytes.
 std::string Message(const std::string& subject);
 std::string MboxOf(const std::vector<std::string>& messages);
 

@@ -12,11 +12,12 @@ namespace {
 
 const std::string kJisHeader = "Subject: x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n";
 const std::string kPlainHeader = "Subject: x\r\nTo: y\r\n\r\n";
+const std::string kStart = "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
 
 // The mbox bytes after the separator and the header for a message whose body is `body`.
 std::string BodyOut(const std::string& header, const std::string& body) {
   const std::string out = test::ConvertBytes(header + body);
-  const std::string prefix = "From - \r\n" + header;
+  const std::string prefix = kStart + header;
   EXPECT_TRUE(out.starts_with(prefix)) << test::ToHex(out);
   return out.substr(std::min(prefix.size(), out.size()));
 }
@@ -50,7 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"HalfWidthKatakana", true, "\xb1\r\n", test::Hex("1B 28 49 31 1B 28 42 0D 0A")},
         LineCase{"AsciiUnchanged", true, "plain \x1b text\r\n", "plain \x1b text\r\n"},
         LineCase{"EmptyLineOnlyLineEnd", true, "\r\n\n", "\r\n\n"},
-        LineCase{"LoneCrKept", true, "a\rb\r\n", "a\rb\r\n"},
+        // Thunderbird ends lines only at LF.
+        LineCase{"LoneCrBecomesCrLf", true, "a\rb\r\n", "a\r\nb\r\n"},
+        LineCase{"CrCrLfBecomesCrLf", false, "a\r\r\nb\n", "a\r\nb\n"},
         // A NUL byte is written like any ASCII byte; the rest of the line follows.
         LineCase{"NulTranscoded", true, std::string("a\0\x82\xa0z\r\n", 7),
                  test::Hex("61 00 1B 24 42 24 22 1B 28 42 7A 0D 0A")},
@@ -64,10 +67,12 @@ TEST(Writer, BoundaryLinesAreNeverEscapedOrTranscoded) {
       "Subject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
       "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x82\xa0\r\nFrom y\r\n--From x--\r\n";
   const std::string out = test::ConvertBytes(message);
-  EXPECT_EQ(out,
-            "From - \r\nSubject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
-            "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1b$B$\"\x1b(B\r\n>From y\r\n"
-            "--From x--\r\n");
+  EXPECT_EQ(
+      out,
+      kStart +
+          "Subject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
+          "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1b$B$\"\x1b(B\r\n>From y\r\n"
+          "--From x--\r\n");
 }
 
 TEST(Writer, HeaderLinesOfPartsAndEmbeddedMessagesUseEncodedWords) {
@@ -78,7 +83,7 @@ TEST(Writer, HeaderLinesOfPartsAndEmbeddedMessagesUseEncodedWords) {
       "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + yamada + "\"\r\n\r\n--b--\r\n";
   const std::string word = "=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=";
   EXPECT_EQ(test::ConvertBytes(message),
-            "From - \r\nSubject: " + word + "\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n" +
+            kStart + "Subject: " + word + "\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n" +
                 "Content-Type: message/rfc822\r\n\r\nFrom: " + word + " <a@b>\r\n\r\n" + yamada +
                 "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + word + "\"\r\n\r\n--b--\r\n");
 }

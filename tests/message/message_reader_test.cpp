@@ -79,14 +79,20 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"LoneCrThenByte", "a\rb", {{"a", "\r"}, {"b", ""}}},
         SplitCase{"Mixed", "a\r\nb\nc\rd\r\n", {{"a", "\r\n"}, {"b", "\n"}, {"c", "\r"}, {"d", "\r\n"}}},
         SplitCase{"LfCr", "a\n\rb\n\r\n", {{"a", "\n"}, {"", "\r"}, {"b", "\n"}, {"", "\r\n"}}},
-        SplitCase{"CrCrLf", "a\r\r\n", {{"a", "\r"}, {"", "\r\n"}}},
+        // CR CR LF is one line end (a damaged CR LF); at a CR the longest end is taken.
+        SplitCase{"CrCrLf", "a\r\r\nb", {{"a", "\r\r\n"}, {"b", ""}}},
+        SplitCase{"CrCrCrLf", "a\r\r\r\n", {{"a", "\r"}, {"", "\r\r\n"}}},
+        SplitCase{"CrCrThenByte", "a\r\rb\r\r", {{"a", "\r"}, {"", "\r"}, {"b", "\r"}, {"", "\r"}}},
         SplitCase{"EmptyLines", "\n\r\n\r", {{"", "\n"}, {"", "\r\n"}, {"", "\r"}}},
         SplitCase{"NulInside", std::string("a\0b\n", 4), {{std::string("a\0b", 3), "\n"}}},
         // Lines longer than the small buffers, with their ends at every offset around its size.
         SplitCase{"LongLines",
                   k20 + "\r\n" + k20 + k20 + "\r" + k20 + "x\n" + k20,
                   {{k20, "\r\n"}, {k20 + k20, "\r"}, {k20 + "x", "\n"}, {k20, ""}}},
-        SplitCase{"LongLineEndingInCrAtEnd", k20 + k20 + "\r", {{k20 + k20, "\r"}}}),
+        SplitCase{"LongLineEndingInCrAtEnd", k20 + k20 + "\r", {{k20 + k20, "\r"}}},
+        SplitCase{"LongLinesEndingInCrCrLf", k20 + k20 + "\r\r\n" + k20 + "x\r\r\n",
+                  {{k20 + k20, "\r\r\n"}, {k20 + "x", "\r\r\n"}}},
+        SplitCase{"LongLineEndingInCrCrAtEnd", k20 + k20 + "\r\r", {{k20 + k20, "\r"}, {"", "\r"}}}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(Reader, PiecesNeverCutACharacter) {
