@@ -71,7 +71,7 @@ class MboxMessageCounter {
   std::int64_t count_ = 0;
   bool counted_ = false;        // the current message is counted
   bool headerCr_ = false;       // kHeaderMark: the line begins with CR (else NUL)
-  std::uint8_t matched_ = 0;    // kFileStart, kBodyStart, kCheckName: leading bytes equal to "From "
+  std::uint8_t matched_ = 0;    // bytes of "From " met in order at the start of the line
   std::uint8_t fields_ = 0;     // kCheckName: header fields found after the "From " line
   std::int64_t lineBytes_ = 0;  // kHeaderMark, kCheckName: bytes of the current line so far
 };
