@@ -18,7 +18,6 @@
 
 #include "encoding/text.h"
 #include "engine/progress_monitor.h"
-#include "engine/progress_view.h"
 #include "fuzz/fuzz_support.h"
 #include "message/byte_stream.h"
 #include "message/mbox_converter.h"
@@ -26,21 +25,6 @@
 
 namespace boxferry::fuzz {
 namespace {
-
-// Counts message boxes: converting a readable file into a writable mbox never shows one.
-class CountingView : public ProgressView {
- public:
-  void SetItemText(int, const std::string&) override {}
-  void InvalidateItem(int) override {}
-  void EnableItem(int, bool) override {}
-  void FocusItem(int) override {}
-  void DispatchPendingMessages() override {}
-  int ShowMessageBox(const std::string&, int, int) override {
-    ++boxes;
-    return 1;
-  }
-  int boxes = 0;
-};
 
 constexpr std::string_view kStatus1 = "X-Mozilla-Status: 0000";
 constexpr std::string_view kStatus2 = "X-Mozilla-Status2: 00000000";

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/progress_view.h"
+
 namespace boxferry::fuzz {
 
 // Prints `what` and aborts (libFuzzer then keeps the input as a crash) unless `ok`.
@@ -26,6 +28,21 @@ Snapshot TakeSnapshot(const std::string& root);
 // Whole file content ("" when it cannot be read).
 std::string ReadWhole(const std::string& path);
 bool WriteWhole(const std::string& path, std::string_view bytes);
+
+// Counts message boxes: converting a readable file into a writable mbox never shows one.
+class CountingView : public ProgressView {
+ public:
+  void SetItemText(int, const std::string&) override {}
+  void InvalidateItem(int) override {}
+  void EnableItem(int, bool) override {}
+  void FocusItem(int) override {}
+  void DispatchPendingMessages() override {}
+  int ShowMessageBox(const std::string&, int, int) override {
+    ++boxes;
+    return 1;
+  }
+  int boxes = 0;
+};
 
 // A line as the message reader splits a file: a line ends at LF, CR LF, CR CR LF or a lone CR (at a CR the
 // longest end is taken).

@@ -76,6 +76,17 @@ def main():
                        for r in walk_record(account).split(b"\n") if r]
             put("walk", b"\n".join(records) + links)
 
+    # Bytes read both as an mbox (Thunderbird's count) and as a message file converted twice.
+    ours = b"From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n"
+    for seed in [ours + b"Subject: a\r\n\r\nbody\r\n>From x\r\n" + ours + b"\r\ntext\r\n",
+                 b"From x\nA: 1\nB: 2\n\nbody\nFrom y\nC: 3\n folded\nD: 4\n\nFrom z\n:x\nnot\n\n",
+                 b"From x\nA: 1\n\rline\nFrom y\nA: 1\nB: 2\n\x00\n\nb\nFrom q\nFrom r\nA: 1\nB: 2\n\n",
+                 b"From a@b Sat Jan  1 00:00:00 2000\r\nSubject: x\r\nTo: y\r\n\r\nFrom here\r\n",
+                 b"Subject: long\r\n continued\r\nTo: y\r\n\r\nbody\rwith a lone CR\r\n",
+                 b"plain text without a header\nFrom here\nA: 1\nB: 2\n",
+                 b"A:" + b"x" * 120 + b"\r\nnot a field\r\n\r\n"]:
+        put("mbox_count", seed)
+
     # Thunderbird's profile files as Thunderbird writes them (its own escapes, CR LF on Windows).
     put("profiles", b"// Mozilla User Preferences\n\n"
                     b'user_pref("mail.accountmanager.localfoldersserver", "server1");\n'
