@@ -24,7 +24,9 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
   if (!file.IsOpen()) return monitor_->Fail(kMsgFileOpenFailed);
   FileSource source(file);
   FileSink sink(mboxFile);
-  return WriteMessage(source, file.Size(), sink);
+  const int result = WriteMessage(source, file.Size(), sink);
+  if (result == 0 && report_ && unencodable_ > 0) report_->unencodable.push_back({messagePath, unencodable_});
+  return result;
 }
 
 int MboxConverter::WriteMessage(ByteSource& message, std::int64_t size, ByteSink& mbox) {
@@ -66,6 +68,7 @@ int MboxConverter::WriteMessage(ByteSource& message, std::int64_t size, ByteSink
     if (!out.Write(ending)) result = monitor_->Fail(kMsgFileWriteFailed);
   }
   if (!out.Flush() && result == 0) result = monitor_->Fail(kMsgFileWriteFailed);
+  unencodable_ = parser.unencodable();
   return result;
 }
 
