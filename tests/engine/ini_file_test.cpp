@@ -9,8 +9,8 @@
 namespace boxferry {
 namespace {
 
-using testing::TempDir;
-using testing::WriteFile;
+using test::TempDir;
+using test::WriteFile;
 
 std::string ReadTitle(const std::string& content, const char* key = "Title", std::size_t capacity = 1024) {
   TempDir dir;

@@ -11,7 +11,7 @@
 namespace boxferry {
 namespace {
 
-using testing::RecordingView;
+using test::RecordingView;
 using Calls = std::vector<std::string>;
 
 // Brings a fresh monitor into `state` through the requests a real run makes.

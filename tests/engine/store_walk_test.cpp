@@ -18,10 +18,10 @@ namespace boxferry {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DescribeTree;
-using testing::RecordingView;
-using testing::TempDir;
-using testing::WriteFile;
+using test::DescribeTree;
+using test::RecordingView;
+using test::TempDir;
+using test::WriteFile;
 
 class PassThroughConverter : public MailboxConverter {
  public:
@@ -31,7 +31,7 @@ class PassThroughConverter : public MailboxConverter {
                      const std::string& fileName, const std::string&, platform::File& mboxFile) override {
     seen.push_back(folderName + "/" + fileName);
     if (beforeMessage) beforeMessage(fileName);
-    const std::string bytes = testing::ReadFile(messagePath);
+    const std::string bytes = test::ReadFile(messagePath);
     mboxFile.WriteAll(bytes.data(), bytes.size());
     return 0;
   }
@@ -118,7 +118,7 @@ TEST_P(FolderTitleTest, ResolvesTheOutputName) {
   Put("Account1/" + c.dirName + "/1.ALM", "m");
   ASSERT_EQ(Run(), 0) << OnlyBox();
   // A UTF-8 name: on Windows a path made from a plain std::string would not be read as UTF-8.
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / std::u8string(c.output.begin(), c.output.end())), "m");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / std::u8string(c.output.begin(), c.output.end())), "m");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,7 +179,7 @@ TEST_F(StoreWalkTest, SameTitleFoldersAppendAndContainerFileIsReused) {
   Put("Account1/c.box/Entry.ini", Ini("Sub"));
   Put("Account1/c.box/1.ALM", "second\r\n");
   ASSERT_EQ(Run(), 0) << OnlyBox();
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / "Sub"), "first\r\nsecond\r\n");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / "Sub"), "first\r\nsecond\r\n");
   EXPECT_TRUE(fs::is_directory(Out() / "A.sbd" / "Sub.sbd"));
 }
 
@@ -282,7 +282,7 @@ TEST_F(StoreWalkTest, CancelFromNestedHandlerStopsAfterTheCurrentFile) {
   };
   EXPECT_NE(Run(), 0);
   EXPECT_EQ(converter_.seen, (std::vector<std::string>{"m.box/1.ALM", "m.box/2.ALM"}));
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / "m.box"), "1.ALM2.ALM");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / "m.box"), "1.ALM2.ALM");
   EXPECT_EQ(monitor_.fileCount(), 2);
   EXPECT_EQ(monitor_.folderCount(), 0);
   EXPECT_EQ(monitor_.accountCount(), 0);
@@ -302,16 +302,16 @@ TEST_F(StoreWalkTest, LinkLoopsAreSkipped) {
   fs::create_directory_symlink(".", In() / "Account1/c.box/self.box");
   fs::create_directory_symlink(In() / "Account1", In() / "Account1/up.box");
   ASSERT_EQ(Run(), 0) << OnlyBox();
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / "C.sbd" / "m.box"), "x");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / "C.sbd" / "m.box"), "x");
 }
 
 TEST_F(StoreWalkTest, NoDescriptorLeaksOnAnyWayOut) {
-  const int before = testing::OpenDescriptorCount();
+  const int before = test::OpenDescriptorCount();
   Put("Account1/Account.ini", Ini("A"));
   Put("Account1/m.box/1.ALM", "x");
   Put("Account2/Account.ini", Ini("A"));
   EXPECT_NE(Run(), 0);
-  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(test::OpenDescriptorCount(), before);
 }
 
 }  // namespace

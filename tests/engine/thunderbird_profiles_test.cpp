@@ -17,8 +17,8 @@ namespace boxferry {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteFile;
+using test::TempDir;
+using test::WriteFile;
 using Prefs = std::map<std::string, std::string>;
 
 struct PrefsCase {

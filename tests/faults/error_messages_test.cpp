@@ -11,7 +11,7 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 // 121: no account folder
 
@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Conditions, NoAccounts,
                                            NoAccountCase{"InputIsAFile",
                                                          [](const fs::path& in) {
                                                            fs::remove_all(in);
-                                                           testing::WriteFile(in, "not a folder");
+                                                           test::WriteFile(in, "not a folder");
                                                          }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -94,7 +94,7 @@ TEST_F(FaultTest, ExistingAccountFolderStopsWith105AndIsNotTouched) {
   Put("Account1/Inbox.box/1.ALM", Message("one"));
   Put("Account2/Account.ini", Ini("Second"));
   Put("Account2/Inbox.box/1.ALM", Message("two"));
-  testing::WriteFile(Out() / "Second.sbd" / "郵便受け", "earlier run");
+  test::WriteFile(Out() / "Second.sbd" / "郵便受け", "earlier run");
 
   ExpectStoppedWith(Run(), kMsgFolderCreateFailed);
   EXPECT_EQ(monitor_.accountName(), "Second");
@@ -131,7 +131,7 @@ TEST_F(FaultTest, OutputThatIsAFileStopsWith105) {
   Put("Account1/Account.ini", Ini("First"));
   Put("Account1/Inbox.box/1.ALM", Message("one"));
   out_ = dir_ / "plain-file";
-  testing::WriteFile(out_, "x");
+  test::WriteFile(out_, "x");
   ExpectStoppedWith(Run(), kMsgFolderCreateFailed);
   EXPECT_EQ(ReadFile(out_), "x");
 }
@@ -158,7 +158,7 @@ TEST_F(FaultTest, ReadOnlyOutputStopsWith105) {
 TEST_F(FaultTest, ExistingAccountFileStopsWith106AfterItsFolder) {
   Put("Account1/Account.ini", Ini("First"));
   Put("Account1/Inbox.box/1.ALM", Message("one"));
-  testing::WriteFile(Out() / "First", "earlier run");
+  test::WriteFile(Out() / "First", "earlier run");
   ExpectStoppedWith(Run(), kMsgFileCreateFailed);
   EXPECT_EQ(monitor_.currentPath(), (Out() / "First").string());
   EXPECT_EQ(ReadFile(Out() / "First"), "earlier run");
@@ -346,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"LinkLoop", [](const fs::path& f) { fs::create_symlink(f, f); }},
                       OpenCase{"LinkThroughAFile",
                                [](const fs::path& f) {
-                                 testing::WriteFile(f.parent_path() / "plain", "x");
+                                 test::WriteFile(f.parent_path() / "plain", "x");
                                  fs::create_symlink(f.parent_path() / "plain" / "inside", f);
                                }}),
     [](const auto& info) { return std::string(info.param.name); });

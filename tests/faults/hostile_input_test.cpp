@@ -13,14 +13,14 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 class Hostile : public FaultTest {
  public:
   void SetUp() override {
     FaultTest::SetUp();
-    testing::WriteFile(dir_ / "beside" / "Keep.box" / "1.ALM", Message("beside"));
-    testing::WriteFile(dir_ / "beside" / "Entry.ini", Ini("Beside", "Subfolder"));
+    test::WriteFile(dir_ / "beside" / "Keep.box" / "1.ALM", Message("beside"));
+    test::WriteFile(dir_ / "beside" / "Entry.ini", Ini("Beside", "Subfolder"));
   }
   // Everything in the scratch folder except the output.
   Snapshot Outside() const {

@@ -8,7 +8,9 @@
 #include "encoding/jis_encoder.h"
 #include "jis_decode.h"
 #include "message/mbox_converter.h"
-#include "test_support.h"
+#include "platform/platform.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -92,20 +94,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Converter, FileThatCannotBeOpenedWritesNothing) {
   test::TempDir dir;
-  std::vector<std::string> paths = {dir.Path("absent.ALM")};
+  std::vector<std::string> paths = {(dir / "absent.ALM").string()};
   std::error_code linkError;  // Wine, and Windows without the privilege, make no symbolic links
-  std::filesystem::create_symlink(dir.Path("missing"), dir.Path("dangling.ALM"), linkError);
-  if (!linkError) paths.push_back(dir.Path("dangling.ALM"));
+  std::filesystem::create_symlink(dir / "missing", dir / "dangling.ALM", linkError);
+  if (!linkError) paths.push_back((dir / "dangling.ALM").string());
   if (geteuid() != 0) {  // permissions do not stop root
-    test::WriteFile(dir.Path("locked.ALM"), "S: x\r\n");
-    std::filesystem::permissions(dir.Path("locked.ALM"), std::filesystem::perms::none);
-    paths.push_back(dir.Path("locked.ALM"));
+    test::WriteFile(dir / "locked.ALM", "S: x\r\n");
+    std::filesystem::permissions(dir / "locked.ALM", std::filesystem::perms::none);
+    paths.push_back((dir / "locked.ALM").string());
   }
+  const std::string mboxPath = (dir / "mbox").string();
   for (const std::string& path : paths) {
     test::RunningMonitor running;
     MboxConverter converter(&running.monitor);
-    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
-    EXPECT_EQ(converter.ConvertMessage(path, "a", "f", "x.ALM", dir.Path("mbox"), mbox), -1) << path;
+    platform::File mbox = platform::File::OpenReadWrite(mboxPath);
+    EXPECT_EQ(converter.ConvertMessage(path, "a", "f", "x.ALM", mboxPath, mbox), -1) << path;
     EXPECT_TRUE(running.Failed(kMsgFileOpenFailed)) << path;
     EXPECT_EQ(mbox.Size(), 0) << path;
   }
@@ -116,43 +119,45 @@ TEST(Converter, ReadErrorKeepsTheSeparator) {
   GTEST_SKIP() << "Windows opens no directory as a file, so there is no read to fail";
 #endif
   test::TempDir dir;
-  std::filesystem::create_directory(dir.Path("dir.ALM"));  // opens, but every read fails
+  std::filesystem::create_directory(dir / "dir.ALM");  // opens, but every read fails
   test::RunningMonitor running;
   MboxConverter converter(&running.monitor);
   {
-    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
-    EXPECT_EQ(converter.ConvertMessage(dir.Path("dir.ALM"), "a", "f", "dir.ALM", dir.Path("mbox"), mbox), -1);
+    const std::string mboxPath = (dir / "mbox").string();
+    platform::File mbox = platform::File::OpenReadWrite(mboxPath);
+    EXPECT_EQ(converter.ConvertMessage((dir / "dir.ALM").string(), "a", "f", "dir.ALM", mboxPath, mbox), -1);
   }
   EXPECT_TRUE(running.Failed(kMsgFileReadFailed));
-  EXPECT_EQ(test::ReadFile(dir.Path("mbox")), "From - \r\n");
+  EXPECT_EQ(test::ReadFile(dir / "mbox"), "From - \r\n");
 }
 
 TEST(Converter, FullDiskIsMessage108) {
   test::TempDir dir;
-  test::WriteFile(dir.Path("1.ALM"), "Subject: x\r\n\r\nbody\r\n");
+  test::WriteFile(dir / "1.ALM", "Subject: x\r\n\r\nbody\r\n");
   platform::File full = platform::File::OpenReadWrite("/dev/full");
   if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";
   test::RunningMonitor running;
   MboxConverter converter(&running.monitor);
-  EXPECT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", "/dev/full", full), -1);
+  EXPECT_EQ(converter.ConvertMessage((dir / "1.ALM").string(), "a", "f", "1.ALM", "/dev/full", full), -1);
   EXPECT_TRUE(running.Failed(kMsgFileWriteFailed));
 }
 
 TEST(Converter, AppendsBehindWhatTheMboxHolds) {
   test::TempDir dir;
-  test::WriteFile(dir.Path("1.ALM"), "S: 1\r\n");
-  test::WriteFile(dir.Path("2.ALM"), "S: 2");
+  test::WriteFile(dir / "1.ALM", "S: 1\r\n");
+  test::WriteFile(dir / "2.ALM", "S: 2");
   test::RunningMonitor running;
   MboxConverter converter(&running.monitor);
   {
-    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
-    ASSERT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", dir.Path("mbox"), mbox), 0);
-    ASSERT_EQ(converter.ConvertMessage(dir.Path("2.ALM"), "a", "f", "2.ALM", dir.Path("mbox"), mbox), 0);
+    const std::string mboxPath = (dir / "mbox").string();
+    platform::File mbox = platform::File::OpenReadWrite(mboxPath);
+    ASSERT_EQ(converter.ConvertMessage((dir / "1.ALM").string(), "a", "f", "1.ALM", mboxPath, mbox), 0);
+    ASSERT_EQ(converter.ConvertMessage((dir / "2.ALM").string(), "a", "f", "2.ALM", mboxPath, mbox), 0);
   }
   // Each message lacks a second header line and an empty line, so each gets what Thunderbird needs
   // to see it as a message of its own.
   const std::string status = "X-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
-  EXPECT_EQ(test::ReadFile(dir.Path("mbox")),
+  EXPECT_EQ(test::ReadFile(dir / "mbox"),
             "From - \r\n" + status + "S: 1\r\n\r\nFrom - \r\n" + status + "S: 2\r\n\r\n");
 }
 

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "encoding/jis_encoder.h"
-#include "test_support.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {

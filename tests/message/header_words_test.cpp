@@ -8,7 +8,7 @@
 
 #include "encoding/jis_encoder.h"
 #include "jis_decode.h"
-#include "test_support.h"
+#include "support/message_bytes.h"
 
 namespace boxferry {
 namespace {

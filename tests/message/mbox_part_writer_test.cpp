@@ -5,7 +5,10 @@
 
 #include <string>
 
-#include "test_support.h"
+#include "message/mbox_output.h"
+#include "platform/platform.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -103,7 +106,7 @@ TEST(Writer, TranscodingInPiecesCarriesTheMode) {
 
 TEST(Writer, FullDiskIsMessage108) {
   test::TempDir dir;
-  const std::string messagePath = dir.Path("1.ALM");
+  const std::string messagePath = (dir / "1.ALM").string();
   test::WriteFile(messagePath, "Subject: x\r\n\r\nbody\r\n");
   platform::File full = platform::File::OpenReadWrite("/dev/full");
   if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "message/header_field.h"
-#include "test_support.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {

@@ -18,13 +18,13 @@
 #include "app/qt/about_box.h"
 #include "app/qt/phrase_wrap.h"
 #include "app/qt/template_widgets.h"
-#include "app/test_store.h"
 #include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "support/temp_dir.h"
+#include "support/test_store.h"
 #include "window_fixture.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 namespace {
 
 TEST_F(WindowTest, ControlsFollowTheTemplate) {
@@ -446,4 +446,4 @@ TEST(SystemMessageBoxTest, IconFollowsTheFlags) {
 }
 
 }  // namespace
-}  // namespace boxferry::testing
+}  // namespace boxferry::test
