@@ -24,7 +24,6 @@ class MboxOutput {
   // further call fails too and nothing more is written.
   bool Write(std::string_view bytes);
   bool Flush();
-  bool failed() const { return failed_; }
 
  private:
   bool WriteThrough(std::string_view bytes);
