@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "engine/control_ids.h"
 #include "engine/mailbox_converter.h"
 #include "engine/messages.h"
+#include "support/param_name.h"
 #include "support/temp_dir.h"
 #include "support/test_store.h"
 
@@ -112,6 +114,10 @@ struct ReadinessCase {
   std::string input;
   std::string output;
 };
+
+void PrintTo(const ReadinessCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ReadinessTest : public ::testing::TestWithParam<ReadinessCase> {};
 
@@ -364,6 +370,10 @@ struct CancelCase {
   bool asksToStop;  // box 119
 };
 
+void PrintTo(const CancelCase& c, std::ostream* os) {
+  *os << "Cancel while " << test::RunStateName(c.before);
+}
+
 class CancelRequestTest : public ::testing::TestWithParam<CancelCase> {};
 
 // The Cancel/Close button, Escape and the close box all arrive here.
@@ -392,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(States, CancelRequestTest,
                                            CancelCase{kCancelling, kCancelling, false, false},
                                            CancelCase{kFailed, kFailed, false, false},
                                            CancelCase{kCompleted, kCompleted, false, false}),
-                         [](const auto& info) { return "State" + std::to_string(int(info.param.before)); });
+                         [](const auto& info) { return test::RunStateName(info.param.before); });
 
 // Chooses `in` and `out` and presses Start.
 void StartRun(FakeWindow& window, ConverterDialog& dialog, const std::string& in, const std::string& out) {
@@ -411,6 +421,10 @@ struct RunCase {
   std::vector<std::string> boxes;
   std::string files;
 };
+
+void PrintTo(const RunCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class StartTest : public ::testing::TestWithParam<RunCase> {};
 

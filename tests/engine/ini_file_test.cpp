@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -27,6 +28,10 @@ struct IniCase {
   std::string content;
   std::string expected;
 };
+
+void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class IniSyntaxTest : public ::testing::TestWithParam<IniCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,10 @@ struct TitleCase {
   std::string output;
 };
 
+void PrintTo(const TitleCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class FolderTitleTest : public StoreWalkTest, public ::testing::WithParamInterface<TitleCase> {};
 
 TEST_P(FolderTitleTest, ResolvesTheOutputName) {
@@ -189,6 +194,10 @@ struct FailureCase {
   int message;
   std::string treeAfter;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WalkFailureTest : public StoreWalkTest, public ::testing::WithParamInterface<FailureCase> {};
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct NoAccountCase {
   const char* name;
   void (*make)(const fs::path& in);
 };
+
+void PrintTo(const NoAccountCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NoAccounts : public FaultTest, public ::testing::WithParamInterface<NoAccountCase> {};
 
@@ -58,6 +63,10 @@ struct IniCase {
   const char* name;
   void (*make)(const fs::path& account);
 };
+
+void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class AccountIniUnreadable : public FaultTest, public ::testing::WithParamInterface<IniCase> {};
 
@@ -325,6 +334,10 @@ struct OpenCase {
   const char* name;
   void (*make)(const fs::path& file);
 };
+
+void PrintTo(const OpenCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class MessageUnopenable : public FaultTest, public ::testing::WithParamInterface<OpenCase> {};
 

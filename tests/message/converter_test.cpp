@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "encoding/jis_encoder.h"
@@ -53,6 +54,10 @@ struct EndCase {
   std::string in;
   std::string out;
 };
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class MessageEnds : public ::testing::TestWithParam<EndCase> {};
 

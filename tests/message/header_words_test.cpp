@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct WordsCase {
   std::string line;      // code page 932
   std::string expected;  // exact output, or "" to check decodability only
 };
+
+void PrintTo(const WordsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HeaderWords : public ::testing::TestWithParam<WordsCase> {};
 

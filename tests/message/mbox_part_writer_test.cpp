@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "message/mbox_output.h"
@@ -30,6 +31,10 @@ struct LineCase {
   std::string in;
   std::string out;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WriterLines : public ::testing::TestWithParam<LineCase> {};
 

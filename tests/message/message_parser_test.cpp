@@ -92,7 +92,7 @@ void PrintTo(const RoutingCase& c, std::ostream* os) {
 
 class Routing : public ::testing::TestWithParam<RoutingCase> {};
 
-TEST_P(Routing, EveryLineBecomesWhatItsPlaceInTheMessageAsks) {
+TEST_P(Routing, WritesEveryLineAsItsPlaceAsks) {
   Harness h;
   int number = 0;
   for (const Written& line : GetParam().lines) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +57,10 @@ struct SplitCase {
   std::string bytes;
   Lines lines;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Splitting : public ::testing::TestWithParam<SplitCase> {};
 
