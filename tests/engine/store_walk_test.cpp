@@ -75,7 +75,8 @@ class StoreWalkTest : public ::testing::Test {
 // Shift_JIS bytes of 仕事 (work).
 const std::string kWorkSjis = "\x8E\x64\x8E\x96";
 
-TEST_F(StoreWalkTest, WorkedExampleGivesTheExactTreeAndCounters) {
+// One account with an Inbox, a container holding a mail folder, and an empty mail folder.
+TEST_F(StoreWalkTest, AccountWithContainerAndEmptyFolderGivesTheExactTreeAndCounters) {
   Put("Account1/Account.ini", Ini("Work"));
   Put("Account1/Inbox.box/1.ALM", "one\r\n");
   Put("Account1/Inbox.box/2.ALM", "two\r\n");

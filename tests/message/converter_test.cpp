@@ -16,7 +16,8 @@
 namespace boxferry {
 namespace {
 
-TEST(Converter, WorkedExample) {
+// A From line in the body is escaped; the charset on a continuation line makes the body ISO-2022-JP.
+TEST(Converter, OnePartMessageWithFromLineAndJapaneseBody) {
   const std::string in =
       "Subject: test\r\nContent-Type: text/plain;\r\n\tcharset=\"ISO-2022-JP\"\r\n\r\nFrom here on\r\n"
       "\x93\xfa\x96\x7b\r\nend\r\n";
@@ -28,9 +29,9 @@ TEST(Converter, WorkedExample) {
                                           test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42") + "\r\nend\r\n"));
 }
 
-// The two-part message of the parser's worked example, byte for byte: Shift_JIS becomes ISO-2022-JP in
+// A text part and an embedded message, byte for byte: Shift_JIS becomes ISO-2022-JP in
 // the iso-2022-jp part and in the embedded message's body; "--b1--" belongs to the embedded message.
-TEST(Converter, WorkedTwoPartMessage) {
+TEST(Converter, TwoPartMessageWithEmbeddedMessage) {
   const std::string sjis = "\x93\xfa\x96\x7b";
   const std::string jis = test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42");
   auto message = [](const std::string& part1, const std::string& inner) {
