@@ -25,10 +25,10 @@ class ConverterDialog {
   ConverterDialog(const ConverterDialog&) = delete;
   ConverterDialog& operator=(const ConverterDialog&) = delete;
 
-  // The dialog's initialisation, once its controls exist: status line 115, Cancel/Close reads "閉じる",
-  // Start disabled.
+  // The dialog's initialisation, once its controls exist: status line kMsgChooseFolders, Cancel/Close reads
+  // "閉じる", Start disabled.
   void Initialize();
-  // The window is being shown: the welcome box (message 110), the first time only.
+  // The window is being shown: the welcome box (kMsgWelcome), the first time only.
   void WindowShown();
   // The two "..." buttons.
   void ChooseInputFolder();
@@ -37,11 +37,11 @@ class ConverterDialog {
   // is. Nothing changes while a run goes on.
   void SetInputFolder(const std::string& folder);
   void SetOutputFolder(const std::string& folder);
-  // Status 116 and Ready when both folders are chosen and may be converted; else NotReady with status
-  // 115 (a folder missing or both the same text) or the first line of the refusal from CheckFolders (the
-  // output in the input, or in maildir Local Folders). A running Thunderbird on the output's profile
-  // leaves Start on with the first line of kMsgProfileInUse, as it may be closed before Start is pressed.
-  // Returns 1 when ready.
+  // Status kMsgReady and Ready when both folders are chosen and may be converted; else NotReady with
+  // status kMsgChooseFolders (a folder missing or both the same text) or the first line of the refusal from
+  // CheckFolders (the output in the input, or in maildir Local Folders). A running Thunderbird on the
+  // output's profile leaves Start on with the first line of kMsgProfileInUse, as it may be closed before
+  // Start is pressed. Returns 1 when ready.
   int UpdateReadiness();
   // The Start button: checks the folders again (CheckFolders), and converts the input folder into the
   // output folder, or shows the refusal in a box (its text, then the folder concerned) and writes nothing.

@@ -43,9 +43,11 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;  // template order, which is also the Tab order
 };
 
-// Template 102. Button 1014 carries the template's "キャンセル"; initialisation replaces it.
+// Template 102 (kMainDialogTemplate). kCancelCloseButton carries the template's "キャンセル"; initialisation
+// replaces it.
 const DialogTemplate& MainDialogTemplate();
-// Template 100, with the notice (message 102) in control 1006 and OK, the default button.
+// Template 100 (kAboutDialogTemplate), with the notice (kMsgNotice) in kAboutNoticeEdit and OK, the
+// default button.
 const DialogTemplate& AboutDialogTemplate();
 
 // Dialog-unit base of a font: the average width of the 52 Latin letters (rounded) and the line height,

@@ -19,6 +19,7 @@ KIND
 Facts printed: messages=, folders=, alm_bytes= (sum of the .ALM sizes) and, where the conversion's
 output size follows from the input, mbox_bytes= (the exact size every correct conversion writes).
 """
+import argparse
 import os
 import random
 import sys
@@ -120,27 +121,40 @@ def put(path, i, data):
     return len(data)
 
 
+KINDS = ["mixed", "flat", "deep", "long-line", "long-header", "big-mbox"]
+
+
+def parse_args():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("kind", metavar="KIND", choices=KINDS, help="one of " + ", ".join(KINDS))
+    parser.add_argument("out", metavar="OUT", help="the store's folder; must not exist")
+    # Numbers as floats, as --mib 0.5 and --gib 4.5 need; counts are truncated. Unset ones (None) take
+    # the default of their KIND (see above).
+    parser.add_argument("--mib", metavar="M", type=float, help="size in MiB (mixed, long-line, long-header)")
+    parser.add_argument("--gib", metavar="G", type=float, help="size of the mbox in GiB (big-mbox)")
+    parser.add_argument("--messages", metavar="N", type=float, help="number of messages (mixed, flat, big-mbox)")
+    parser.add_argument("--per-folder", metavar="N", type=float, help="messages a folder (mixed)")
+    parser.add_argument("--depth", metavar="D", type=float, help="nesting depth (deep)")
+    parser.add_argument("--seed", metavar="S", type=float, default=1, help="random seed (default 1)")
+    return parser.parse_args()
+
+
+def given(value, default):
+    return default if value is None else value
+
+
 def main():
-    args = sys.argv[1:]
-    if len(args) < 2:
-        sys.exit(__doc__)
-    kind, out = args[0], args[1]
-    opts = {}
-    rest = args[2:]
-    while rest:
-        key = rest.pop(0)
-        if not key.startswith("--") or not rest:
-            sys.exit(__doc__)
-        opts[key[2:]] = float(rest.pop(0))
+    args = parse_args()
+    kind, out = args.kind, args.out
     if os.path.exists(out):
         sys.exit("%s exists" % out)
-    rng = random.Random(int(opts.get("seed", 1)))
+    rng = random.Random(int(args.seed))
     facts = {"messages": 0, "folders": 0, "alm_bytes": 0}
 
     if kind == "mixed":
-        limit = opts.get("mib", 100) * 1048576
-        count = int(opts.get("messages", 0))
-        per = int(opts.get("per-folder", 1000))
+        limit = given(args.mib, 100) * 1048576
+        count = int(given(args.messages, 0))
+        per = int(given(args.per_folder, 1000))
         acc = account(out, 1, "ベンチマーク")
         path = None
         kinds = {"text": 0, "multipart": 0, "attachment": 0}
@@ -156,14 +170,14 @@ def main():
         path = folder(acc, "Inbox.box")
         facts["folders"] = 1
         plain = b"Content-Type: text/plain; charset=ISO-2022-JP"
-        for i in range(1, int(opts.get("messages", 100000)) + 1):
+        for i in range(1, int(given(args.messages, 100000)) + 1):
             facts["alm_bytes"] += put(path, i, header(i, b"%s %d" % (WORDS[i % 10], i), plain) +
                                       text_lines(rng, 600))
             facts["messages"] += 1
     elif kind == "deep":
         parent = account(out, 1, "深い階層")
         plain = b"Content-Type: text/plain; charset=ISO-2022-JP"
-        for d in range(1, int(opts.get("depth", 200)) + 1):
+        for d in range(1, int(given(args.depth, 200)) + 1):
             leaf = folder(parent, "Mail.box", "メール%03d" % d)
             facts["alm_bytes"] += put(leaf, 1, header(d, b"level %d" % d, plain) + text_lines(rng, 300))
             facts["messages"] += 1
@@ -174,7 +188,7 @@ def main():
         facts["messages"] += 1
         facts["folders"] += 1
     elif kind in ("long-line", "long-header"):
-        mib = opts.get("mib", 256 if kind == "long-line" else 100)
+        mib = given(args.mib, 256 if kind == "long-line" else 100)
         acc = account(out, 1, "長い行")
         path = folder(acc, "Inbox.box")
         facts["folders"] = 1
@@ -199,8 +213,8 @@ def main():
             facts["alm_bytes"] = f.tell()
         facts["messages"] = 1
     elif kind == "big-mbox":
-        n = int(opts.get("messages", 9))
-        each = int(opts.get("gib", 4.5) * 1073741824 / n)
+        n = int(given(args.messages, 9))
+        each = int(given(args.gib, 4.5) * 1073741824 / n)
         acc = account(out, 1, "大きなフォルダ")
         path = folder(acc, "Inbox.box")
         facts["folders"] = 1
@@ -216,8 +230,6 @@ def main():
                 facts["alm_bytes"] += f.tell()
             facts["messages"] += 1
         facts["mbox_bytes"] = facts["alm_bytes"] + SEP * n
-    else:
-        sys.exit(__doc__)
     print(" ".join("%s=%d" % kv for kv in facts.items()))
 
 

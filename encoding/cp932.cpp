@@ -1,7 +1,7 @@
 #include "encoding/cp932.h"
 
-#include "encoding/ascii_scan.h"
 #include "encoding/tables.h"
+#include "encoding/text.h"
 #include "encoding/utf8.h"
 
 namespace boxferry::encoding {
@@ -45,9 +45,9 @@ std::string Cp932ToUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
   while (p < end) {
-    const unsigned char* run_end = FindNonAscii(p, end);
-    out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run_end - p));
-    p = run_end;
+    const unsigned char* runEnd = FindNonAscii(p, end);
+    out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(runEnd - p));
+    p = runEnd;
     if (p == end) break;
     char32_t cp;
     p += DecodeCp932(p, static_cast<std::size_t>(end - p), cp);
@@ -56,14 +56,14 @@ std::string Cp932ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::size_t Cp932PrefixLength(std::string_view bytes, std::size_t max_bytes) {
-  if (max_bytes >= bytes.size()) return bytes.size();
+std::size_t Cp932PrefixLength(std::string_view bytes, std::size_t maxBytes) {
+  if (maxBytes >= bytes.size()) return bytes.size();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t pos = 0;
-  while (pos < max_bytes) {
+  while (pos < maxBytes) {
     char32_t cp;
     const std::size_t used = DecodeCp932(p + pos, bytes.size() - pos, cp);
-    if (pos + used > max_bytes) break;
+    if (pos + used > maxBytes) break;
     pos += used;
   }
   return pos;

@@ -20,7 +20,7 @@ std::size_t DecodeCp932(const unsigned char* p, std::size_t n, char32_t& cp);
 
 std::string Cp932ToUtf8(std::string_view bytes);
 
-// Largest prefix length <= max_bytes of `bytes` that does not cut a double-byte character.
-std::size_t Cp932PrefixLength(std::string_view bytes, std::size_t max_bytes);
+// Largest prefix length <= maxBytes of `bytes` that does not cut a double-byte character.
+std::size_t Cp932PrefixLength(std::string_view bytes, std::size_t maxBytes);
 
 }  // namespace boxferry::encoding

@@ -3,43 +3,27 @@
 #include <algorithm>
 #include <cstring>
 
-#include "encoding/ascii_scan.h"
 #include "encoding/cp932.h"
 #include "encoding/tables.h"
+#include "encoding/text.h"
 
 namespace boxferry::encoding {
 namespace {
 
 constexpr unsigned kMiddleDotCell = 0x2126;  // U+30FB
 constexpr unsigned kGetaCell = 0x222E;       // U+3013
-constexpr char kEscAscii[3] = {0x1B, 0x28, 0x42};
-constexpr char kEscJis[3] = {0x1B, 0x24, 0x42};
-constexpr char kEscKana[3] = {0x1B, 0x28, 0x49};
-// Input is converted in slices so the output can be written through a pointer into a buffer sized for
-// the worst case (5 bytes per byte read) without sizing for the whole text at once.
-constexpr std::size_t kSlice = 16384;
+constexpr std::size_t kEscapeLength = 3;
+// Input is converted in slices through a buffer on the stack sized for the worst case of a slice (an
+// escape and a cell for every byte read, plus one trail byte read beyond the slice).
+constexpr std::size_t kSlice = 2048;
 constexpr std::size_t kMaxOutPerByte = 5;
 
-char32_t FixUp(char32_t cp) {
-  switch (cp) {
-    case 0x2225:
-      return 0x2016;
-    case 0xFF0D:
-      return 0x2212;
-    case 0xFF5E:
-      return 0x301C;
-    case 0xFFE0:
-      return 0x00A2;
-    case 0xFFE1:
-      return 0x00A3;
-    case 0xFFE2:
-      return 0x00AC;
-    default:
-      return cp;
-  }
-}
+}  // namespace
 
-// Cell for lead row `row` followed by `trail`; `used` becomes the bytes taken (1 or 2).
+namespace {
+
+// Cell for lead row `row` followed by `trail`; `used` becomes the bytes taken (1 or 2). A pair without a
+// character is U+30FB: both bytes when the second is 80-FF, the lead byte alone otherwise (cp932.h).
 inline unsigned LeadCell(int row, unsigned char trail, std::size_t& used) {
   const std::ptrdiff_t index = Cp932DoubleIndex(row, trail);
   if (index >= 0 && kCp932ToJis[index] != 0) {
@@ -50,25 +34,27 @@ inline unsigned LeadCell(int row, unsigned char trail, std::size_t& used) {
   return kMiddleDotCell;
 }
 
-inline char* PutEscape(const char (&seq)[3], char* w) {
-  std::memcpy(w, seq, 3);
-  return w + 3;
-}
-
 }  // namespace
 
-unsigned JisCellOf(char32_t cp) {
-  cp = FixUp(cp);
-  const JisCell* first = kUnicodeToJis;
-  const JisCell* last = kUnicodeToJis + kUnicodeToJisCount;
-  const JisCell* it =
-      std::lower_bound(first, last, cp, [](const JisCell& cell, char32_t value) { return cell.cp < value; });
-  return it != last && it->cp == cp ? it->jis : 0;
+char* JisEncoder::SwitchTo(Mode mode, char* w) {
+  static constexpr char kEscapes[3][kEscapeLength] = {
+      {0x1B, 0x28, 0x42}, {0x1B, 0x24, 0x42}, {0x1B, 0x28, 0x49}};
+  if (mode_ == mode) return w;
+  mode_ = mode;
+  std::memcpy(w, kEscapes[static_cast<int>(mode)], kEscapeLength);
+  return w + kEscapeLength;
+}
+
+char* JisEncoder::Put(Mode mode, unsigned code, char* w) {
+  w = SwitchTo(mode, w);
+  if (mode == Mode::kJis) *w++ = static_cast<char>(code >> 8);
+  *w++ = static_cast<char>(code & 0xFF);
+  return w;
 }
 
 void JisEncoder::Reset() {
   mode_ = Mode::kAscii;
-  held_lead_ = 0;
+  heldLead_ = 0;
 }
 
 char* JisEncoder::Convert(const unsigned char*& p, const unsigned char* stop, const unsigned char* end,
@@ -76,54 +62,36 @@ char* JisEncoder::Convert(const unsigned char*& p, const unsigned char* stop, co
   while (p < stop) {
     const unsigned char b = *p;
     if (b < 0x80) {
-      if (mode_ != Mode::kAscii) {
-        w = PutEscape(kEscAscii, w);
-        mode_ = Mode::kAscii;
-      }
-      const unsigned char* run_end = FindNonAscii(p + 1, stop);
-      std::memcpy(w, p, static_cast<std::size_t>(run_end - p));
-      w += run_end - p;
-      p = run_end;
+      w = SwitchTo(Mode::kAscii, w);
+      const unsigned char* runEnd = FindNonAscii(p + 1, stop);
+      std::memcpy(w, p, static_cast<std::size_t>(runEnd - p));
+      w += runEnd - p;
+      p = runEnd;
       continue;
     }
-    if (b >= 0xA1 && b <= 0xDF) {
-      if (mode_ != Mode::kKana) {
-        w = PutEscape(kEscKana, w);
-        mode_ = Mode::kKana;
-      }
-      *w++ = static_cast<char>(b - 0x80);
+    if (b >= 0xA1 && b <= 0xDF) {  // half-width katakana
+      w = Put(Mode::kKana, static_cast<unsigned>(b - 0x80), w);
       ++p;
       continue;
     }
-    unsigned cell;
     const int row = Cp932LeadRow(b);
-    if (row < 0) {  // 80, A0, FD-FF: no cell
-      cell = kGetaCell;
-      ++p;
-    } else if (p + 1 == end) {
-      held_lead_ = b;
+    if (row >= 0 && p + 1 == end) {  // the trail byte comes with the next piece
+      heldLead_ = b;
       ++p;
       break;
-    } else {
-      std::size_t used;
-      cell = LeadCell(row, p[1], used);
-      p += used;
     }
-    if (mode_ != Mode::kJis) {
-      w = PutEscape(kEscJis, w);
-      mode_ = Mode::kJis;
-    }
-    *w++ = static_cast<char>(cell >> 8);
-    *w++ = static_cast<char>(cell & 0xFF);
+    std::size_t used = 1;
+    const unsigned cell = row < 0 ? kGetaCell : LeadCell(row, p[1], used);  // 80, A0, FD-FF: no cell
+    w = Put(Mode::kJis, cell, w);
+    p += used;
     // The common case in Japanese text: more well-formed double-byte characters follow.
     while (stop - p >= 2) {
-      const int next_row = Cp932LeadRow(p[0]);
-      if (next_row < 0) break;
-      const std::ptrdiff_t index = Cp932DoubleIndex(next_row, p[1]);
+      const int nextRow = Cp932LeadRow(p[0]);
+      if (nextRow < 0) break;
+      const std::ptrdiff_t index = Cp932DoubleIndex(nextRow, p[1]);
       if (index < 0 || kCp932ToJis[index] == 0) break;
-      cell = kCp932ToJis[index];
-      *w++ = static_cast<char>(cell >> 8);
-      *w++ = static_cast<char>(cell & 0xFF);
+      *w++ = static_cast<char>(kCp932ToJis[index] >> 8);
+      *w++ = static_cast<char>(kCp932ToJis[index] & 0xFF);
       p += 2;
     }
   }
@@ -134,71 +102,44 @@ void JisEncoder::Feed(std::string_view cp932, std::string& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
   const auto* end = p + cp932.size();
   if (p == end) return;
-  if (held_lead_ != 0) {
+  char buffer[kMaxOutPerByte * (kSlice + 1)];
+  if (heldLead_ != 0) {
     std::size_t used;
-    const unsigned cell = LeadCell(Cp932LeadRow(held_lead_), *p, used);
-    held_lead_ = 0;
-    PutCell(cell, out);
+    const unsigned cell = LeadCell(Cp932LeadRow(heldLead_), *p, used);
+    heldLead_ = 0;
+    out.append(buffer, static_cast<std::size_t>(Put(Mode::kJis, cell, buffer) - buffer));
     p += used - 1;
   }
-  // Japanese text grows by about a quarter (escapes); reserving once avoids regrowing a long output.
-  const std::size_t expected = out.size() + cp932.size() + cp932.size() / 4 + 16;
-  if (expected > out.capacity()) out.reserve(std::max(expected, 2 * out.capacity()));
   while (p < end) {
-    const unsigned char* stop = p + std::min<std::size_t>(kSlice, static_cast<std::size_t>(end - p));
-    const std::size_t old_size = out.size();
-    // One trail byte may be read beyond stop.
-    out.resize(old_size + kMaxOutPerByte * (static_cast<std::size_t>(stop - p) + 1));
-    char* w = Convert(p, stop, end, out.data() + old_size);
-    out.resize(static_cast<std::size_t>(w - out.data()));
+    const unsigned char* stop = p + std::min(kSlice, static_cast<std::size_t>(end - p));
+    char* w = Convert(p, stop, end, buffer);
+    out.append(buffer, static_cast<std::size_t>(w - buffer));
   }
 }
 
 void JisEncoder::Finish(std::string& out) {
-  if (held_lead_ != 0) {
-    held_lead_ = 0;
-    PutCell(kMiddleDotCell, out);
+  char buffer[2 * kEscapeLength + 2];
+  char* w = buffer;
+  if (heldLead_ != 0) {
+    heldLead_ = 0;
+    w = Put(Mode::kJis, kMiddleDotCell, w);
   }
-  if (mode_ != Mode::kAscii) {
-    out.append(kEscAscii, 3);
-    mode_ = Mode::kAscii;
-  }
+  w = SwitchTo(Mode::kAscii, w);
+  out.append(buffer, static_cast<std::size_t>(w - buffer));
 }
 
-void JisEncoder::PutCell(unsigned cell, std::string& out) {
-  if (mode_ != Mode::kJis) {
-    out.append(kEscJis, 3);
-    mode_ = Mode::kJis;
+std::size_t JisEncoder::PutCharacter(std::string_view cp932, std::string& out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
+  const auto* start = p;
+  char buffer[kMaxOutPerByte * 2];
+  // One character is one call of the kernel on a slice of one byte (a trail byte is read beyond it).
+  char* w = Convert(p, p + 1, p + cp932.size(), buffer);
+  if (heldLead_ != 0) {  // a lead byte at the end of the text
+    heldLead_ = 0;
+    w = Put(Mode::kJis, kMiddleDotCell, w);
   }
-  out.push_back(static_cast<char>(cell >> 8));
-  out.push_back(static_cast<char>(cell & 0xFF));
-}
-
-void JisEncoder::PutKana(unsigned char byte, std::string& out) {
-  if (mode_ != Mode::kKana) {
-    out.append(kEscKana, 3);
-    mode_ = Mode::kKana;
-  }
-  out.push_back(static_cast<char>(byte));
-}
-
-void JisEncoder::PutAscii(unsigned char byte, std::string& out) {
-  if (mode_ != Mode::kAscii) {
-    out.append(kEscAscii, 3);
-    mode_ = Mode::kAscii;
-  }
-  out.push_back(static_cast<char>(byte));
-}
-
-void JisEncoder::PutCodePoint(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    PutAscii(static_cast<unsigned char>(cp), out);
-  } else if (cp >= 0xFF61 && cp <= 0xFF9F) {
-    PutKana(static_cast<unsigned char>(cp - 0xFF61 + 0x21), out);
-  } else {
-    const unsigned cell = JisCellOf(cp);
-    PutCell(cell != 0 ? cell : kGetaCell, out);
-  }
+  out.append(buffer, static_cast<std::size_t>(w - buffer));
+  return static_cast<std::size_t>(p - start);
 }
 
 std::string Cp932ToJis(std::string_view cp932) {

@@ -1,13 +1,13 @@
 // Code page 932 -> ISO-2022-JP (ASCII, JIS X 0208 and half-width katakana, as code page 50221 writes it).
 //
-// Characters are decoded as in cp932.h, the six code points code page 932 gives for characters that the JIS
-// X 0208 mapping names otherwise are replaced (U+2225->U+2016, U+FF0D->U+2212, U+FF5E->U+301C,
-// U+FFE0->U+00A2, U+FFE1->U+00A3, U+FFE2->U+00AC) and the result is written in the lowest JIS X 0208 cell
-// (rows 1-94) that carries it; half-width katakana go out after ESC ( I. A character without a cell becomes
-// U+3013 GETA MARK. The encoder starts in ASCII, switches only when the next character needs another set,
-// writes every byte 00-7F (control bytes and ESC included) in ASCII, and ends in ASCII.
+// One table does it (kCp932ToJis, tables.h): every double-byte code goes straight to the JIS X 0208 cell
+// a receiving client decodes back to the same character, or to GETA MARK (U+3013) where there is none;
+// half-width katakana go out after ESC ( I. Ill-formed bytes become U+30FB's cell as cp932.h decodes them.
+// The encoder starts in ASCII, switches only when the next character needs another set, writes every byte
+// 00-7F (control bytes and ESC included) in ASCII, and ends in ASCII.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,34 +17,33 @@ inline constexpr char32_t kGetaMark = 0x3013;
 
 class JisEncoder {  // streaming cp932 -> ISO-2022-JP; state carried across Feed calls
  public:
-  // Appends the ISO-2022-JP form of cp932 bytes. A lead byte at the very end of `text` is held
-  // back and completed by the next Feed (so a line may be converted in pieces of any size).
+  // Appends the ISO-2022-JP form of cp932 bytes. A lead byte at the very end of `cp932` is held back and
+  // completed by the next Feed (so a line may be converted in pieces of any size).
   void Feed(std::string_view cp932, std::string& out);
   // End of text: a held lead byte becomes U+30FB's cell; then back to ASCII (ESC ( B) if needed.
   void Finish(std::string& out);
-  // Encodes one Unicode code point (fix-ups applied, 〓 when it has no cell), switching sets as needed.
-  void PutCodePoint(char32_t cp, std::string& out);
+  // Appends the one character at the start of `cp932` (not empty; nothing may be held), switching sets as
+  // needed, and returns the bytes it took: 1 or 2. For cutting text into pieces character by character.
+  std::size_t PutCharacter(std::string_view cp932, std::string& out);
   bool InAscii() const { return mode_ == Mode::kAscii; }
   void Reset();  // back to ASCII, nothing held, no output
 
  private:
   enum class Mode : unsigned char { kAscii, kJis, kKana };
 
+  // Writes the escape sequence into `mode` unless the encoder is in it already.
+  char* SwitchTo(Mode mode, char* w);
+  // Writes one character: a byte in ASCII or katakana mode, a cell (row byte << 8 | cell byte) in JIS.
+  char* Put(Mode mode, unsigned code, char* w);
   // Converts [p, stop), reading at most one byte beyond stop (a trail byte) when it is before end;
-  // writes at most 5 bytes per byte read to w. Returns the end of the written bytes; p is advanced.
+  // writes at most kMaxOutPerByte bytes per byte read to w. Returns the end of the written bytes.
   char* Convert(const unsigned char*& p, const unsigned char* stop, const unsigned char* end, char* w);
-  void PutCell(unsigned cell, std::string& out);
-  void PutKana(unsigned char byte, std::string& out);
-  void PutAscii(unsigned char byte, std::string& out);
 
   Mode mode_ = Mode::kAscii;
-  unsigned char held_lead_ = 0;  // 0: none (0 is never a lead byte)
+  unsigned char heldLead_ = 0;  // 0: none (0 is never a lead byte)
 };
 
 // Whole text in one call: Feed + Finish on a fresh encoder.
 std::string Cp932ToJis(std::string_view cp932);
-
-// The JIS X 0208 cell (row byte << 8 | cell byte) cp is written in after the fix-ups, or 0 when none.
-unsigned JisCellOf(char32_t cp);
 
 }  // namespace boxferry::encoding

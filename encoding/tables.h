@@ -12,15 +12,9 @@ inline constexpr std::size_t kCp932Trails = 189;
 inline constexpr unsigned char kCp932FirstTrail = 0x40;
 inline constexpr unsigned char kCp932LastTrail = 0xFC;
 
-struct JisCell {
-  char16_t cp;
-  std::uint16_t jis;  // row byte << 8 | cell byte
-};
-
-extern const char16_t kCp932DoubleByte[kCp932Leads * kCp932Trails];  // 0: undefined
-extern const std::uint16_t kCp932ToJis[kCp932Leads * kCp932Trails];  // 0: undefined
-extern const JisCell kUnicodeToJis[];                                // sorted by cp
-extern const std::size_t kUnicodeToJisCount;
+extern const char16_t kCp932DoubleByte[kCp932Leads * kCp932Trails];  // code point; 0: undefined
+// The ISO-2022-JP cell (row byte << 8 | cell byte) each code is sent as; 0: undefined.
+extern const std::uint16_t kCp932ToJis[kCp932Leads * kCp932Trails];
 
 // Row of a lead byte in the double-byte tables, or -1 when b is no lead byte.
 inline int Cp932LeadRow(unsigned char b) {
@@ -30,9 +24,9 @@ inline int Cp932LeadRow(unsigned char b) {
 }
 
 // Index of (lead row, trail) in the double-byte tables, or -1 when the trail is outside 40-FC.
-inline std::ptrdiff_t Cp932DoubleIndex(int lead_row, unsigned char trail) {
+inline std::ptrdiff_t Cp932DoubleIndex(int leadRow, unsigned char trail) {
   if (trail < kCp932FirstTrail || trail > kCp932LastTrail) return -1;
-  return static_cast<std::ptrdiff_t>(lead_row) * static_cast<std::ptrdiff_t>(kCp932Trails) +
+  return static_cast<std::ptrdiff_t>(leadRow) * static_cast<std::ptrdiff_t>(kCp932Trails) +
          (trail - kCp932FirstTrail);
 }
 

@@ -56,4 +56,67 @@ std::size_t Utf16Units(char32_t cp) {
   return cp >= 0x10000 && cp <= 0x10FFFF ? 2 : 1;
 }
 
+bool IsWellFormedUtf8(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto b = static_cast<unsigned char>(text[pos]);
+    if (b < 0x80) {
+      ++pos;
+      continue;
+    }
+    char32_t cp;
+    const std::size_t used = DecodeUtf8(text, pos, cp);
+    // DecodeUtf8 gives U+FFFD and 1 byte for an invalid sequence; U+FFFD itself takes 3.
+    if (used == 1) return false;
+    pos += used;
+  }
+  return true;
+}
+
+std::size_t Utf8PrefixLength(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text.size();
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t cp;
+    const std::size_t used = DecodeUtf8(text, pos, cp);
+    if (pos + used > maxBytes) break;
+    pos += used;
+  }
+  return pos;
+}
+
+std::size_t Utf8PrefixLengthInUtf16Units(std::string_view text, std::size_t maxUnits) {
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t cp;
+    const std::size_t used = DecodeUtf8(text, pos, cp);
+    units += Utf16Units(cp);
+    if (units > maxUnits) break;
+    pos += used;
+  }
+  return pos;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  const auto unitAt = [&](std::size_t i) {
+    return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  };
+  std::string out;
+  std::size_t i = 0;
+  while (i + 1 < bytes.size()) {
+    char32_t unit = unitAt(i);
+    i += 2;
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < bytes.size()) {
+      const char32_t low = unitAt(i);
+      if (low >= 0xDC00 && low < 0xE000) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(out, unit);  // a lone surrogate comes out as U+FFFD
+  }
+  return out;
+}
+
 }  // namespace boxferry::encoding

@@ -26,8 +26,4 @@ inline constexpr int kMainDialogTemplate = 102;
 inline constexpr int kAboutDialogTemplate = 100;
 inline constexpr int kAppIconResource = 128;
 
-// Message-box flags.
-inline constexpr int kIconStop = 16;
-inline constexpr int kIconInformation = 64;
-
 }  // namespace boxferry

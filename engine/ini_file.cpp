@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "encoding/cp932.h"
+#include "encoding/text.h"
 #include "encoding/utf8.h"
 #include "engine/folder_names.h"
 #include "platform/platform.h"
@@ -19,19 +20,8 @@ constexpr std::size_t kReadChunk = 16 * 1024;
 
 enum class TextForm { kCp932, kUtf8, kUtf16Le };
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && CompareNoCase(std::string(a), std::string(b)) == 0;
-}
+using encoding::EqualsNoCase;
+using encoding::TrimBlanks;
 
 // Reads a file line by line (CR, LF or CR LF end a line), each line cut to kMaxLine bytes.
 class LineSource {
@@ -75,40 +65,6 @@ class LineSource {
   bool skipLf_ = false;
 };
 
-// Turns the whole of a UTF-16LE file (after its byte-order mark) into UTF-8, bounded per line.
-std::string Utf16LeToUtf8(std::string_view bytes) {
-  std::string out;
-  std::size_t i = 0;
-  while (i + 1 < bytes.size()) {
-    char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    i += 2;
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < bytes.size()) {
-      const char32_t low =
-          static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-      if (low >= 0xDC00 && low < 0xE000) {
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    if (unit >= 0xD800 && unit < 0xE000) unit = 0xFFFD;
-    encoding::AppendUtf8(out, unit);
-  }
-  return out;
-}
-
-// Cuts a UTF-8 text to at most `max` bytes, between characters.
-std::size_t Utf8PrefixLength(std::string_view text, std::size_t max) {
-  if (text.size() <= max) return text.size();
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    char32_t cp = 0;
-    const std::size_t used = encoding::DecodeUtf8(text, pos, cp);
-    if (pos + used > max) break;
-    pos += used;
-  }
-  return pos;
-}
-
 // Finds `key` in `section` the way the Windows profile reader does: names without regard to case,
 // blanks around names and values dropped, a value in matching quotes unquoted, the first section and
 // the first key of a name win, lines without '=' ignored. Returns false when there is no such key.
@@ -118,11 +74,11 @@ bool FindValue(NextLine nextLine, std::string_view section, std::string_view key
   bool inSection = false;
   bool sectionSeen = false;
   while (nextLine(line)) {
-    const std::string_view text = Trim(line);
+    const std::string_view text = TrimBlanks(line);
     if (!text.empty() && text.front() == '[') {
       const std::size_t close = text.find(']');
       const std::string_view name =
-          Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+          TrimBlanks(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
       if (inSection) return false;  // the first section of this name has ended
       inSection = !sectionSeen && EqualsNoCase(name, section);
       sectionSeen = sectionSeen || inSection;
@@ -131,8 +87,8 @@ bool FindValue(NextLine nextLine, std::string_view section, std::string_view key
     if (!inSection) continue;
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) continue;
-    if (!EqualsNoCase(Trim(text.substr(0, eq)), key)) continue;
-    std::string_view v = Trim(text.substr(eq + 1));
+    if (!EqualsNoCase(TrimBlanks(text.substr(0, eq)), key)) continue;
+    std::string_view v = TrimBlanks(text.substr(eq + 1));
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
       v = v.substr(1, v.size() - 2);
     }
@@ -188,7 +144,7 @@ void IniFile::ReadString(const char* section, const char* key, std::string& out,
     while ((n = file.Read(chunk, sizeof chunk)) > 0 && bytes.size() < 16 * kMaxLine) {
       bytes.append(chunk, static_cast<std::size_t>(n));
     }
-    const std::string text = Utf16LeToUtf8(bytes);
+    const std::string text = encoding::Utf16LeToUtf8(bytes);
     std::size_t pos = 0;
     auto next = [&](std::string& line) {
       if (pos >= text.size()) return false;
@@ -211,7 +167,7 @@ void IniFile::ReadString(const char* section, const char* key, std::string& out,
   if (form == TextForm::kCp932) {
     out = encoding::Cp932ToUtf8(std::string_view(raw).substr(0, encoding::Cp932PrefixLength(raw, limit)));
   } else {
-    out = raw.substr(0, Utf8PrefixLength(raw, limit));
+    out = raw.substr(0, encoding::Utf8PrefixLength(raw, limit));
   }
 }
 

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/control_ids.h"
 #include "engine/folder_names.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
@@ -25,24 +24,24 @@ int MailboxConverter::ConvertMailbox(const std::string& folderDir, const std::st
   // A file that already holds messages (an earlier folder of the same name) is appended to, never
   // overwritten; the empty file of a container of the same name becomes this folder's mbox.
   if (!mbox.IsOpen() || platform::IsDirectory(mboxPath) || mbox.Seek(0, platform::SeekOrigin::kEnd) < 0) {
-    monitor->ShowMessage(kMsgFileCreateFailed, kIconStop, 0);
-    monitor->SetState(kFailed);
-    return -1;
+    return monitor_->Fail(kMsgFileCreateFailed, mboxPath.c_str());
   }
 
   for (const std::string& entry : entries) {
     const std::string messagePath = JoinPath(folderDir, entry);
     if (platform::IsDirectory(messagePath)) continue;
-    monitor->SetCurrent(accountTitle.c_str(), folderTitle.c_str(), entry.c_str(), messagePath.c_str());
+    monitor_->SetCurrent(accountTitle.c_str(), folderTitle.c_str(), entry.c_str(), messagePath.c_str());
     result = ConvertMessage(messagePath, accountTitle, folderTitle, entry, mboxPath, mbox);
     if (result != 0) break;
-    monitor->AddCounts(0, 0, 1);
-    if (monitor->IsCancelling()) {
+    monitor_->AddCounts(0, 0, 1);
+    if (monitor_->IsCancelling()) {
       result = -1;
       break;
     }
   }
-  mbox.Close();
+  // Where the system keeps written bytes back until the file is closed (a network or FUSE file system
+  // over its quota), only the close can tell that they never arrived.
+  if (!mbox.Close() && result == 0) result = monitor_->Fail(kMsgFileWriteFailed, mboxPath.c_str());
   platform::SetOwnerReadWrite(mboxPath);
   return result;
 }

@@ -36,6 +36,10 @@ enum MessageId : int {
   kMsgMaildirProfile = 125,
 };
 
+// Message-box flags: the icon a box shows.
+inline constexpr int kIconStop = 16;
+inline constexpr int kIconInformation = 64;
+
 inline constexpr int kFirstMessageId = 101;
 inline constexpr int kLastMessageId = 125;
 

@@ -2,14 +2,13 @@
 
 #include <cstdint>
 
+#include "encoding/text.h"
 #include "encoding/utf8.h"
 
 namespace boxferry {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
+using encoding::IsBlank;
 
 // A cursor over prefs.js text.
 class PrefsScanner {

@@ -102,14 +102,32 @@ int ProgressMonitor::SetState(std::int32_t request) {
   return 1;
 }
 
+void ProgressMonitor::TakeFailureDetail() {
+  failure_.systemError = platform::LastErrorCode();
+  failure_.path = failure_.systemError != 0 ? platform::LastErrorPath() : currentPath_;
+}
+
 int ProgressMonitor::ShowMessage(int id, int flags, int help) {
-  // Before anything else runs: the platform layer's record is of the call that failed.
   if (IsFailureMessage(id)) {
-    failure_.systemError = platform::LastErrorCode();
-    failure_.path = failure_.systemError != 0 ? platform::LastErrorPath() : currentPath_;
+    TakeFailureDetail();
   } else {
     failure_ = FailureDetail();
   }
+  return ShowBox(id, flags, help);
+}
+
+int ProgressMonitor::Fail(int id, const char* path) {
+  TakeFailureDetail();
+  if (path) {
+    if (failure_.systemError == 0) failure_.path = path;
+    SetCurrent(nullptr, nullptr, nullptr, path);
+  }
+  ShowBox(id, kIconStop, 0);
+  SetState(kFailed);
+  return -1;
+}
+
+int ProgressMonitor::ShowBox(int id, int flags, int help) {
   const std::string& text = MessageText(id);
   SetStatusText(FirstLine(text));
   ProgressView* view = MainWindow();

@@ -35,6 +35,10 @@ class ProgressMonitor {
   // Shows string `id` in a message box (its first line also in the status line). For a failure message
   // the detail is taken first (failure()); any other message clears it.
   int ShowMessage(int id, int flags, int help);
+  // Reports the failure that stops the run, the same way at every level: `path`, when given, becomes the
+  // current path (the file or folder that failed), message `id` is shown with the stop icon and the
+  // state becomes kFailed. Returns -1, the result the failing level passes up.
+  int Fail(int id, const char* path = nullptr);
   // Dispatches every pending window message through the main window, if there is one.
   void PumpMessages();
 
@@ -54,6 +58,9 @@ class ProgressMonitor {
   void ShowCounters();
   void ShowCurrent();
   void ShowStatus();
+  // Takes what the platform layer recorded of the call that failed, before anything else runs.
+  void TakeFailureDetail();
+  int ShowBox(int id, int flags, int help);
 
   std::int32_t state_ = kNotReady;
   std::int32_t accountCount_ = 0;

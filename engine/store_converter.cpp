@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/control_ids.h"
+#include "encoding/text.h"
 #include "engine/folder_names.h"
 #include "engine/ini_file.h"
 #include "engine/messages.h"
@@ -63,62 +63,60 @@ void StoreConverter::LeaveDirectory() {
 }
 
 int StoreConverter::Convert(const std::string& inputFolder, const std::string& outputFolder) {
-  monitor->ResetCounters();
-  monitor->SetCurrent("", "", "", "");
+  monitor_->ResetCounters();
+  monitor_->SetCurrent("", "", "", "");
   int result = -1;
-  monitor->SetStatusText(kMsgConverting);
-  monitor->SetState(kRunning);
+  monitor_->SetStatusText(kMsgConverting);
+  monitor_->SetState(kRunning);
   activeDirs_.clear();
 
+  // Only a directory other than the input folder itself counts as an account: a chosen account folder
+  // (whose Account.ini is a file), a file "accounts.txt" or a link back to the store means the user chose
+  // a folder that holds no AL-Mail accounts.
   std::vector<std::string> entries;
-  if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) ||
-      entries.empty()) {
-    monitor->SetCurrent(nullptr, nullptr, nullptr, inputFolder.c_str());
-    monitor->ShowMessage(kMsgNoAccounts, kIconStop, 0);
-    monitor->SetState(kFailed);
+  platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries);
+  platform::FileIdentity input;
+  const bool inputKnown = platform::GetIdentity(inputFolder, input);
+  std::erase_if(entries, [&](const std::string& entry) {
+    const std::string dir = JoinPath(inputFolder, entry);
+    platform::FileIdentity id;
+    return !platform::IsDirectory(dir) || (inputKnown && platform::GetIdentity(dir, id) && id == input);
+  });
+  if (entries.empty()) {
+    monitor_->Fail(kMsgNoAccounts, inputFolder.c_str());
   } else {
     DirectoryGuard inputGuard(*this, inputFolder);
     IniFile ini;
     for (const std::string& entry : entries) {
       const std::string accountDir = JoinPath(inputFolder, entry);
-      if (!platform::IsDirectory(accountDir)) continue;
       DirectoryGuard accountGuard(*this, accountDir);
       if (!accountGuard.entered()) continue;  // a link back into the walk's own path
 
       std::string title;
       if (!ini.Open("Account.ini", accountDir.c_str())) {
-        monitor->SetCurrent(nullptr, nullptr, nullptr, ini.path().c_str());
-        monitor->ShowMessage(kMsgAccountIniFailed, kIconStop, 0);
-        monitor->SetState(kFailed);
-        result = -1;
+        result = monitor_->Fail(kMsgAccountIniFailed, ini.path().c_str());
         break;
       }
       ini.ReadString("Property", "Title", title, nullptr, kIniCapacity);
       SanitizeFolderName(title);
       if (title.empty()) title = entry;
-      AdjustOutputName(title);
+      AdjustAccountName(title);
 
+      monitor_->SetCurrent(title.c_str(), nullptr, nullptr, accountDir.c_str());
       const std::string sbdDir = JoinPath(outputFolder, title + ".sbd");
       if (!platform::MakeDirectory(sbdDir)) {
-        monitor->SetCurrent(title.c_str(), nullptr, nullptr, sbdDir.c_str());
-        monitor->ShowMessage(kMsgFolderCreateFailed, kIconStop, 0);
-        monitor->SetState(kFailed);
-        result = -1;
+        result = monitor_->Fail(kMsgFolderCreateFailed, sbdDir.c_str());
         break;
       }
       const std::string filePath = JoinPath(outputFolder, title);
       if (!CreateEmptyFile(filePath)) {
-        monitor->SetCurrent(title.c_str(), nullptr, nullptr, filePath.c_str());
-        monitor->ShowMessage(kMsgFileCreateFailed, kIconStop, 0);
-        monitor->SetState(kFailed);
-        result = -1;
+        result = monitor_->Fail(kMsgFileCreateFailed, filePath.c_str());
         break;
       }
-      monitor->SetCurrent(title.c_str(), nullptr, nullptr, accountDir.c_str());
       result = ConvertAccount(accountDir, title, sbdDir);
       if (result != 0) break;
-      monitor->AddCounts(1, 0, 0);
-      if (monitor->IsCancelling()) {
+      monitor_->AddCounts(1, 0, 0);
+      if (monitor_->IsCancelling()) {
         result = -1;
         break;
       }
@@ -126,14 +124,13 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
   }
 
   if (result == 0) {
-    monitor->SetCurrent("", "", "", "");
-    monitor->ShowMessage(kMsgCompleted, kIconInformation, 0);
-    monitor->SetState(kCompleted);
-  } else if (monitor->IsRunning()) {
-    monitor->ShowMessage(kMsgUnexpected, kIconStop, 0);
-    monitor->SetState(kFailed);
+    monitor_->SetCurrent("", "", "", "");
+    monitor_->ShowMessage(kMsgCompleted, kIconInformation, 0);
+    monitor_->SetState(kCompleted);
+  } else if (monitor_->IsRunning()) {
+    monitor_->Fail(kMsgUnexpected);  // a level stopped the run without saying why
   }
-  monitor->SetState(kFinish);
+  monitor_->SetState(kFinish);
   activeDirs_.clear();
   return result;
 }
@@ -162,9 +159,9 @@ int StoreConverter::ConvertFolderTree(const std::string& dir, const std::string&
       ini.ReadString("Property", "Type", type, nullptr, kIniCapacity);
     }
     if (title.empty()) {
-      if (CompareNoCase(entry, kInboxDir) == 0) {
+      if (encoding::EqualsNoCase(entry, kInboxDir)) {
         title = kInboxTitle;
-      } else if (CompareNoCase(entry, kOutboxDir) == 0) {
+      } else if (encoding::EqualsNoCase(entry, kOutboxDir)) {
         title = kOutboxTitle;
       } else {
         title = entry;
@@ -172,31 +169,28 @@ int StoreConverter::ConvertFolderTree(const std::string& dir, const std::string&
     }
     AdjustOutputName(title);
 
-    if (CompareNoCase(type, "Subfolder") == 0) {
+    if (encoding::EqualsNoCase(type, "Subfolder")) {
       DirectoryGuard guard(*this, folderDir);
       if (!guard.entered()) continue;  // a link back into the walk's own path
+      monitor_->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
       const std::string sbdDir = JoinPath(outputDir, title + ".sbd");
       if (!platform::MakeDirectory(sbdDir)) {
-        monitor->ShowMessage(kMsgFolderCreateFailed, kIconStop, 0);
-        monitor->SetState(kFailed);
-        result = -1;
+        result = monitor_->Fail(kMsgFolderCreateFailed, sbdDir.c_str());
         break;
       }
-      if (!CreateEmptyFile(JoinPath(outputDir, title))) {
-        monitor->ShowMessage(kMsgFileCreateFailed, kIconStop, 0);
-        monitor->SetState(kFailed);
-        result = -1;
+      const std::string filePath = JoinPath(outputDir, title);
+      if (!CreateEmptyFile(filePath)) {
+        result = monitor_->Fail(kMsgFileCreateFailed, filePath.c_str());
         break;
       }
-      monitor->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
       result = ConvertFolderTree(folderDir, accountTitle, title, sbdDir);
     } else {
-      monitor->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
+      monitor_->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
       result = ConvertMailbox(folderDir, accountTitle, title, outputDir);
     }
     if (result != 0) break;
-    monitor->AddCounts(0, 1, 0);
-    if (monitor->IsCancelling()) {
+    monitor_->AddCounts(0, 1, 0);
+    if (monitor_->IsCancelling()) {
       result = -1;
       break;
     }

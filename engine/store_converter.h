@@ -11,10 +11,10 @@ namespace boxferry {
 class ProgressMonitor;
 
 // Every operation returns 0 to continue and non-zero to stop the run. A level that detects a failure
-// reports it (message box and SetState(4)) before it returns -1; callers only pass the result up.
+// reports it (ProgressMonitor::Fail) before it returns -1; callers only pass the result up.
 class StoreConverter {
  public:
-  explicit StoreConverter(ProgressMonitor* monitor) : monitor(monitor) {}
+  explicit StoreConverter(ProgressMonitor* monitor) : monitor_(monitor) {}
   virtual ~StoreConverter() = default;
   StoreConverter(const StoreConverter&) = delete;
   StoreConverter& operator=(const StoreConverter&) = delete;
@@ -30,7 +30,7 @@ class StoreConverter {
                              const std::string& folderTitle, const std::string& outputDir) = 0;
 
  protected:
-  ProgressMonitor* monitor;
+  ProgressMonitor* monitor_;
 
  private:
   // Directories on the walk's current path, so a link back to one of them is never followed.

@@ -1,4 +1,4 @@
-// One message file through MboxConverter::ConvertMessage into a scratch mbox, twice: with the reader's
+// One message through MboxConverter::WriteMessage into an mbox in memory, twice: with the reader's
 // usual buffer and with a tiny one (every longer line then arrives in pieces). Checks, for both:
 // - the mbox begins with "From " and holds exactly one line that begins with "From ", the separator,
 //   followed by nothing but the message's own lines (or Thunderbird's two status lines first);
@@ -16,9 +16,9 @@
 #include "engine/progress_monitor.h"
 #include "engine/progress_view.h"
 #include "fuzz/fuzz_support.h"
+#include "message/byte_stream.h"
 #include "message/mbox_converter.h"
 #include "message/mbox_part_writer.h"
-#include "platform/platform.h"
 
 namespace boxferry::fuzz {
 namespace {
@@ -76,20 +76,23 @@ std::string ExpectedAscii(const std::vector<Line>& lines, const Additions& add) 
   return out;
 }
 
-std::string Convert(const std::string& messagePath, const std::string& mboxPath, std::size_t bufferSize) {
-  unlink(mboxPath.c_str());
+// Through the converter's own path (MboxConverter::WriteMessage), in memory. A converter keeps its buffers
+// from message to message, as it does in a run, so one is kept per buffer size.
+std::string Convert(std::string_view input, std::size_t bufferSize) {
   CountingView view;
   SetMainWindow(&view);
-  ProgressMonitor monitor;
-  MboxConverter converter(&monitor, bufferSize);
-  platform::File mbox = platform::File::CreateNew(mboxPath);
-  Check(mbox.IsOpen(), "cannot create the scratch mbox");
-  const int result = converter.ConvertMessage(messagePath, "a", "f", "1.ALM", mboxPath, mbox);
-  mbox.Close();
+  static ProgressMonitor monitor;
+  static MboxConverter normal(&monitor, MessageReader::kDefaultCapacity);
+  static MboxConverter tiny(&monitor, 64);
+  MboxConverter& converter = bufferSize == 64 ? tiny : normal;
+  StringSource source(input);
+  std::string mbox;
+  StringSink sink(mbox);
+  const int result = converter.WriteMessage(source, static_cast<std::int64_t>(input.size()), sink);
   SetMainWindow(nullptr);
-  Check(result == 0, "ConvertMessage failed on a readable file");
+  Check(result == 0, "the conversion failed on a readable message");
   Check(view.boxes == 0, "a message box was shown");
-  return ReadWhole(mboxPath);
+  return mbox;
 }
 
 // The leading ">"s and "From " of a line that needs the escape.
@@ -169,13 +172,9 @@ void CheckOutput(std::string_view input, const std::string& out, std::size_t pie
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace boxferry::fuzz;
-  static const std::string messagePath = ScratchRoot() + "/message.ALM";
-  static const std::string mboxPath = ScratchRoot() + "/mbox";
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  Check(WriteWhole(messagePath, input), "cannot write the message file");
-
-  CheckOutput(input, Convert(messagePath, mboxPath, boxferry::MessageReader::kDefaultCapacity),
+  CheckOutput(input, Convert(input, boxferry::MessageReader::kDefaultCapacity),
               boxferry::MessageReader::kDefaultCapacity);
-  CheckOutput(input, Convert(messagePath, mboxPath, 64), 64);
+  CheckOutput(input, Convert(input, 64), 64);
   return 0;
 }

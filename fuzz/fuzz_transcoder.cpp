@@ -132,6 +132,15 @@ std::string EncodeInPieces(std::string_view text, std::uint8_t seed) {
   return out;
 }
 
+// As header words are cut: one character at a time, the mode carried.
+std::string EncodeByCharacter(std::string_view text) {
+  encoding::JisEncoder encoder;
+  std::string out;
+  for (std::size_t pos = 0; pos < text.size();) pos += encoder.PutCharacter(text.substr(pos), out);
+  encoder.Finish(out);
+  return out;
+}
+
 }  // namespace
 }  // namespace boxferry::fuzz
 
@@ -143,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string whole = boxferry::encoding::Cp932ToJis(raw);
   Check(EncodeInPieces(raw, seed) == whole, "encoding in pieces differs from encoding whole");
+  Check(EncodeByCharacter(raw) == whole, "encoding character by character differs from encoding whole");
   for (unsigned char c : whole) Check(c < 0x80, "a byte 80-FF in the output");
 
   std::string clean(raw);

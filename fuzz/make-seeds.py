@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets (fuzz/corpus/<target>/) from the bundled stores and the
 message test data. Run it again when those change; the seeds are committed."""
+import argparse
 import hashlib
 import pathlib
 import shutil
@@ -40,6 +41,7 @@ def walk_record(store):
 
 
 def main():
+    argparse.ArgumentParser(description=__doc__).parse_args()  # takes none; answers --help
     shutil.rmtree(CORPUS, ignore_errors=True)
     for path in message_files():
         data = path.read_bytes()
@@ -49,8 +51,12 @@ def main():
         for path in sorted(base.rglob("*.ini")):
             put("names", path.read_bytes())
     for text in ["..", ".", "../x", "a\\b", "CON", "nul.txt", "COM1.log", " \t ", "x" * 300,
-                 "\u90f5\u4fbf\u53d7\u3051", "\u8868\u30dd", "a.sbd", "b.MSF~", "\x01\x7f"]:
+                 "\u90f5\u4fbf\u53d7\u3051", "\u8868\u30dd", "a.sbd", "b.MSF~", "\x01\x7f", "NUL .log",
+                 "CON  .txt", "LPT1 ", "CONIN$", "conout$.x", "Trash", "unsent messages"]:
         put("names", b"[Property]\r\nTitle=" + text.encode("cp932", "replace") + b"\r\nType=Subfolder\r\n")
+    # Code page 932 has no superscript digits; a UTF-8 file (with its byte-order mark) can hold them.
+    for text in ["COM\u00b9", "lpt\u00b3 .log"]:
+        put("names", b"\xef\xbb\xbf[Property]\r\nTitle=" + text.encode("utf-8") + b"\r\n")
     links = (b"\nLAccountLoop/x.box>in\nLAccount1/Up.box>in/Account1"
              b"\nLAccount1/Out.box>out\nLAccount1/Away.box>outside")
     for base in STORES:

@@ -1,29 +1,15 @@
 #include "message/header_field.h"
 
+#include "encoding/text.h"
+
 namespace boxferry {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-std::string_view TrimTrailingBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-bool OnlyBlanks(std::string_view s) {
-  for (char c : s) {
-    if (!IsBlank(c)) return false;
-  }
-  return true;
-}
+using encoding::AsciiLower;
+using encoding::IsBlank;
+using encoding::OnlyBlanks;
+using encoding::TrimBlanks;
+using encoding::TrimTrailingBlanks;
 
 // The value after the colon up to the first ';', trimmed and lower-cased. Sets `rest` to the text after
 // that ';' and returns false for `rest` when there is no ';'.
@@ -72,14 +58,6 @@ void ReadParameters(std::string_view s, HeaderField& field) {
 }
 
 }  // namespace
-
-std::string AsciiLower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 HeaderField HeaderField::Parse(std::string_view text) {
   HeaderField field;

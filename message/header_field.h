@@ -21,7 +21,4 @@ struct HeaderField {
   static HeaderField Parse(std::string_view text);
 };
 
-// ASCII A-Z to a-z; every other byte unchanged.
-std::string AsciiLower(std::string_view text);
-
 }  // namespace boxferry

@@ -1,8 +1,7 @@
 #include "message/header_words.h"
 
-#include "encoding/ascii_scan.h"
-#include "encoding/cp932.h"
 #include "encoding/jis_encoder.h"
+#include "encoding/text.h"
 
 namespace boxferry {
 namespace {
@@ -31,14 +30,7 @@ bool IsSeparator(char c) {
   }
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool HasHighByte(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  return encoding::FindNonAscii(p, p + s.size()) != p + s.size();
-}
+using encoding::IsBlank;
 
 std::size_t WordEnd(std::string_view text, std::size_t pos) {
   while (pos < text.size() && !IsSeparator(text[pos])) ++pos;
@@ -84,18 +76,16 @@ std::string Base64Encode(std::string_view bytes) {
 }
 
 void AppendEncodedWords(std::string_view run, std::string& out) {
-  const auto* p = reinterpret_cast<const unsigned char*>(run.data());
-  const std::size_t n = run.size();
   encoding::JisEncoder encoder;
   std::string jis;
   std::string piece;
   bool firstWord = true;
-  for (std::size_t pos = 0; pos < n;) {
-    char32_t cp;
-    pos += encoding::DecodeCp932(p + pos, n - pos, cp);
+  for (std::size_t pos = 0; pos < run.size();) {
+    // Each character is tried on a copy of the encoder: it goes into this word only when the word,
+    // closed back to ASCII, still fits.
     encoding::JisEncoder trial = encoder;
     piece.clear();
-    trial.PutCodePoint(cp, piece);
+    std::size_t used = trial.PutCharacter(run.substr(pos), piece);
     const std::size_t needed = jis.size() + piece.size() + (trial.InAscii() ? 0 : kEscapeLength);
     if (needed > kMaxJisPerWord && !jis.empty()) {
       encoder.Finish(jis);
@@ -106,10 +96,11 @@ void AppendEncodedWords(std::string_view run, std::string& out) {
       encoder.Reset();
       trial = encoder;
       piece.clear();
-      trial.PutCodePoint(cp, piece);
+      used = trial.PutCharacter(run.substr(pos), piece);
     }
     jis += piece;
     encoder = trial;
+    pos += used;
   }
   encoder.Finish(jis);
   if (jis.empty()) return;
@@ -121,7 +112,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, H
   HeaderWordEdges unused;
   HeaderWordEdges& edge = edges ? *edges : unused;
   edge = HeaderWordEdges{};
-  if (!HasHighByte(text)) {
+  if (encoding::IsAscii(text)) {
     out += text;
     return;
   }
@@ -143,7 +134,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, H
       continue;
     }
     const std::size_t end = WordEnd(text, pos);
-    if (!HasHighByte(text.substr(pos, end - pos))) {
+    if (encoding::IsAscii(text.substr(pos, end - pos))) {
       out += text.substr(pos, end - pos);
       pos = end;
       edge.endsWithWord = false;
@@ -157,7 +148,7 @@ void EncodeHeaderText(std::string_view text, bool lineStart, std::string& out, H
       while (next < n && IsBlank(text[next])) ++next;
       if (next == runEnd || next >= n || IsSeparator(text[next])) break;
       const std::size_t nextEnd = WordEnd(text, next);
-      if (!HasHighByte(text.substr(next, nextEnd - next))) break;
+      if (encoding::IsAscii(text.substr(next, nextEnd - next))) break;
       runEnd = nextEnd;
     }
     AppendEncodedWords(text.substr(pos, runEnd - pos), out);

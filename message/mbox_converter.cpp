@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 #include "message/mbox_output.h"
@@ -28,22 +27,20 @@ bool IsHeaderLine(std::string_view text) {
 
 }  // namespace
 
-int MboxConverter::Fail(int messageId) {
-  monitor->ShowMessage(messageId, kIconStop, 0);
-  monitor->SetState(kFailed);
-  return -1;
-}
-
 int MboxConverter::ConvertMessage(const std::string& messagePath, const std::string& /*accountName*/,
                                   const std::string& /*folderName*/, const std::string& /*fileName*/,
                                   const std::string& /*mboxPath*/, platform::File& mboxFile) {
-  MboxPartWriter parser(monitor);
   platform::File file = platform::File::OpenRead(messagePath);
-  if (!file.IsOpen()) return Fail(kMsgFileOpenFailed);
+  if (!file.IsOpen()) return monitor_->Fail(kMsgFileOpenFailed);
+  FileSource source(file);
+  FileSink sink(mboxFile);
+  return WriteMessage(source, file.Size(), sink);
+}
 
-  MboxOutput out(mboxFile, writeBuffer_);
-  const std::int64_t size = file.Size();
-  MessageReader reader(file, size, readBuffer_, readBufferSize_);
+int MboxConverter::WriteMessage(ByteSource& message, std::int64_t size, ByteSink& mbox) {
+  MboxPartWriter parser(monitor_);
+  MboxOutput out(mbox, writeBuffer_);
+  MessageReader reader(message, size, readBuffer_, readBufferSize_);
   LinePiece piece;
   MessageReader::Status status = size < 0 ? MessageReader::Status::kError : reader.Next(piece);
 
@@ -89,7 +86,7 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
   const bool readFailed = status == MessageReader::Status::kError;
   if (result == 0 && !startsWithHeaders && !readFailed &&
       !out.Write(headerless ? std::string(kStatusHeaders) + "\r\n" : std::string(kStatusHeaders))) {
-    result = Fail(kMsgFileWriteFailed);
+    result = monitor_->Fail(kMsgFileWriteFailed);
   }
   int inHeader = headerless ? 0 : 1;
   bool headerEnded = headerless;
@@ -118,17 +115,16 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
     if (result == 0) status = reader.Next(piece);
   }
   if (result == 0 && status == MessageReader::Status::kError) {
-    result = Fail(kMsgFileReadFailed);
+    result = monitor_->Fail(kMsgFileReadFailed);
   } else if (result == 0) {
     // The next separator must start a line: complete a missing line end, or a lone CR, to CR LF. A
     // message without an empty line gets one, so its header ends before the next separator.
     std::string tail;
     if (sawLine && lastLineEnd.size() < 2 && lastLineEnd != "\n") tail = lastLineEnd.empty() ? "\r\n" : "\n";
     if (!headerEnded) tail += "\r\n";
-    if (!tail.empty() && !out.Write(tail)) result = Fail(kMsgFileWriteFailed);
+    if (!tail.empty() && !out.Write(tail)) result = monitor_->Fail(kMsgFileWriteFailed);
   }
-  if (!out.Flush() && result == 0) result = Fail(kMsgFileWriteFailed);
-  file.Close();
+  if (!out.Flush() && result == 0) result = monitor_->Fail(kMsgFileWriteFailed);
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/mailbox_converter.h"
+#include "message/byte_stream.h"
 #include "message/message_reader.h"
 
 namespace boxferry {
@@ -17,15 +18,17 @@ class MboxConverter : public MailboxConverter {
       : MailboxConverter(monitor), readBufferSize_(readBufferSize) {}
 
   // Writes the separator line, then every line of the message file as the parser decides. 0 when the whole
-  // file was written; -1 after message 112 (not opened, nothing written), 107 (read error or the file
-  // shrank; the separator and the complete lines before stay), or the parser's 108/120.
+  // file was written; -1 after kMsgFileOpenFailed (not opened, nothing written), kMsgFileReadFailed (a
+  // read error or the file shrank; the separator and the complete lines before stay), or the parser's
+  // kMsgFileWriteFailed / kMsgUnexpected.
   int ConvertMessage(const std::string& messagePath, const std::string& accountName,
                      const std::string& folderName, const std::string& fileName, const std::string& mboxPath,
                      platform::File& mboxFile) override;
+  // The conversion itself, between streams: `size` is the message's size as found when it was opened
+  // (fewer bytes mean it shrank, a read error; -1 is a read error at once). Returns as ConvertMessage.
+  int WriteMessage(ByteSource& message, std::int64_t size, ByteSink& mbox);
 
  private:
-  int Fail(int messageId);
-
   std::size_t readBufferSize_;
   // Kept from message to message: allocated once per converter, not once per message file.
   std::vector<char> readBuffer_;

@@ -4,16 +4,21 @@
 
 namespace boxferry {
 
-MboxOutput::MboxOutput(platform::File& file, std::size_t capacity) : MboxOutput(file, own_, capacity) {}
+MboxOutput::MboxOutput(ByteSink& sink, std::size_t capacity) : MboxOutput(sink, own_, capacity) {}
 
-MboxOutput::MboxOutput(platform::File& file, std::vector<char>& storage, std::size_t capacity)
-    : file_(file), buffer_(storage) {
+MboxOutput::MboxOutput(ByteSink& sink, std::vector<char>& storage, std::size_t capacity)
+    : sink_(sink), buffer_(storage) {
+  buffer_.resize(capacity ? capacity : 1);
+}
+
+MboxOutput::MboxOutput(platform::File& file, std::size_t capacity)
+    : fileSink_(std::in_place, file), sink_(*fileSink_), buffer_(own_) {
   buffer_.resize(capacity ? capacity : 1);
 }
 
 bool MboxOutput::WriteThrough(std::string_view bytes) {
   if (failed_) return false;
-  if (!bytes.empty() && !file_.WriteAll(bytes.data(), bytes.size())) failed_ = true;
+  if (!bytes.empty() && !sink_.WriteAll(bytes.data(), bytes.size())) failed_ = true;
   return !failed_;
 }
 

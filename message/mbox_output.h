@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "message/byte_stream.h"
 #include "platform/platform.h"
 
 namespace boxferry {
@@ -14,9 +16,11 @@ class MboxOutput {
  public:
   static constexpr std::size_t kDefaultCapacity = 64 * 1024;
 
-  explicit MboxOutput(platform::File& file, std::size_t capacity = kDefaultCapacity);
+  explicit MboxOutput(ByteSink& sink, std::size_t capacity = kDefaultCapacity);
   // Buffers in `storage`, which a caller writing many messages keeps from message to message.
-  MboxOutput(platform::File& file, std::vector<char>& storage, std::size_t capacity = kDefaultCapacity);
+  MboxOutput(ByteSink& sink, std::vector<char>& storage, std::size_t capacity = kDefaultCapacity);
+  // The same, writing an open file.
+  explicit MboxOutput(platform::File& file, std::size_t capacity = kDefaultCapacity);
   MboxOutput(const MboxOutput&) = delete;
   MboxOutput& operator=(const MboxOutput&) = delete;
 
@@ -28,7 +32,8 @@ class MboxOutput {
  private:
   bool WriteThrough(std::string_view bytes);
 
-  platform::File& file_;
+  std::optional<FileSink> fileSink_;
+  ByteSink& sink_;
   std::vector<char> own_;
   std::vector<char>& buffer_;
   std::size_t used_ = 0;

@@ -2,8 +2,7 @@
 
 #include <new>
 
-#include "encoding/ascii_scan.h"
-#include "engine/control_ids.h"
+#include "encoding/text.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 #include "message/header_words.h"
@@ -16,11 +15,6 @@ constexpr std::string_view kFromPrefix = "From ";
 // expansion) is given back.
 constexpr std::size_t kKeptBufferBytes = 4 * 1024 * 1024;
 
-bool IsAscii(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  return encoding::FindNonAscii(p, p + text.size()) == p + text.size();
-}
-
 }  // namespace
 
 MboxPartWriter::MboxPartWriter(ProgressMonitor* monitor) : MessageParser(monitor) {}
@@ -32,9 +26,7 @@ bool MboxPartWriter::NeedsFromEscape(std::string_view text) {
 }
 
 int MboxPartWriter::WriteFailed() {
-  monitor->ShowMessage(kMsgFileWriteFailed, kIconStop, 0);
-  monitor->SetState(kFailed);
-  return -1;
+  return monitor_->Fail(kMsgFileWriteFailed);
 }
 
 int MboxPartWriter::EscapeFromLine(const LinePiece& line, MboxOutput& out) {
@@ -45,7 +37,7 @@ int MboxPartWriter::EscapeFromLine(const LinePiece& line, MboxOutput& out) {
 void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
   if (line.first) encoder_.Reset();
   // Bytes 00-7F from the start of a line come out as they are: the encoder starts in ASCII.
-  if (line.first && IsAscii(line.text)) {
+  if (line.first && encoding::IsAscii(line.text)) {
     out += line.text;
     return;
   }
@@ -62,7 +54,7 @@ int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, Mbox
     const bool space = !line.first && headerPieceEndedInWord_ && edges.startsWithWord;
     headerPieceEndedInWord_ = edges.endsWithWord;
     if (space && !out.Write(" ")) return WriteFailed();
-  } else if (line.first && IsAscii(line.text)) {
+  } else if (line.first && encoding::IsAscii(line.text)) {
     encoder_.Reset();  // a later piece goes on from ASCII
     if (!out.Write(line.text) || !out.Write(line.lineEnd)) return WriteFailed();
     return 0;

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 #include "message/header_field.h"
 
 namespace boxferry {
 
-MessageParser::MessageParser(ProgressMonitor* monitor) : monitor(monitor) {
+MessageParser::MessageParser(ProgressMonitor* monitor) : monitor_(monitor) {
   Reset();
 }
 
@@ -34,11 +33,7 @@ void MessageParser::Reset() {
 
 int MessageParser::BeginMessage(MboxOutput& out, std::string_view separator) {
   Reset();
-  if (!out.Write(separator) || !out.Write("\r\n")) {
-    monitor->ShowMessage(kMsgFileWriteFailed, kIconStop, 0);
-    monitor->SetState(kFailed);
-    return -1;
-  }
+  if (!out.Write(separator) || !out.Write("\r\n")) return monitor_->Fail(kMsgFileWriteFailed);
   return 0;
 }
 
@@ -104,11 +99,9 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
   const bool multipart = partContentType_.starts_with("multipart/");
   if ((embedded || multipart) && depth_ < kMaxNestingDepth) {
     if (!nested_) {
-      nested_ = CreateNested(monitor);
+      nested_ = CreateNested(monitor_);
       if (!nested_) {
-        monitor->ShowMessage(kMsgUnexpected, kIconStop, 0);
-        monitor->SetState(kFailed);
-        result = -1;
+        result = monitor_->Fail(kMsgUnexpected);
         return Route::kNested;
       }
       nested_->depth_ = depth_ + 1;

@@ -36,7 +36,8 @@ class MessageParser {
 
   // Empties every field and drops the nested parser.
   void Reset();
-  // Reset, then writes the separator line (`separator` followed by CR LF). 0, or -1 after message 108.
+  // Reset, then writes the separator line (`separator` followed by CR LF). 0, or -1 after
+  // kMsgFileWriteFailed.
   int BeginMessage(MboxOutput& out, std::string_view separator = kDefaultSeparator);
   // Handles one line or one piece of a line. `inHeader` is 1 while the line belongs to this parser's
   // message header. Returns 0, or the non-zero result of the writer operation that failed.
@@ -57,7 +58,7 @@ class MessageParser {
   // A new parser of the concrete class, or null when none could be made.
   virtual std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) = 0;
 
-  ProgressMonitor* monitor;
+  ProgressMonitor* monitor_;
 
  private:
   // How the current line goes out; fixed on its first piece.

@@ -31,12 +31,17 @@ const char* FindLineEnd(const char* p, const char* end) {
 
 }  // namespace
 
-MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity)
-    : MessageReader(file, expectedSize, own_, capacity) {}
+MessageReader::MessageReader(ByteSource& source, std::int64_t expectedSize, std::size_t capacity)
+    : MessageReader(source, expectedSize, own_, capacity) {}
 
-MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::vector<char>& storage,
+MessageReader::MessageReader(ByteSource& source, std::int64_t expectedSize, std::vector<char>& storage,
                              std::size_t capacity)
-    : file_(file), expectedSize_(expectedSize), buffer_(storage) {
+    : source_(source), expectedSize_(expectedSize), buffer_(storage) {
+  buffer_.resize(std::max(capacity, kMinCapacity));
+}
+
+MessageReader::MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity)
+    : fileSource_(std::in_place, file), source_(*fileSource_), expectedSize_(expectedSize), buffer_(own_) {
   buffer_.resize(std::max(capacity, kMinCapacity));
 }
 
@@ -46,7 +51,7 @@ bool MessageReader::Refill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  const std::int64_t got = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+  const std::int64_t got = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
   if (got < 0) return false;
   if (got == 0) {
     eof_ = true;
@@ -64,9 +69,8 @@ bool MessageReader::Refill() {
 // always ends a character, and after the last one before `limit` only lead bytes follow, pairing up.
 std::size_t MessageReader::PieceEnd(std::size_t limit) const {
   const auto* b = reinterpret_cast<const unsigned char*>(buffer_.data());
-  auto isLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
   std::size_t pos = limit;
-  while (pos > begin_ && isLead(b[pos - 1])) --pos;
+  while (pos > begin_ && encoding::IsCp932LeadByte(b[pos - 1])) --pos;
   if ((limit - pos) % 2 == 0) return limit;
   const unsigned char next = b[limit];  // the last lead byte before limit pairs with it, or stands alone
   return next >= 0x40 && next != 0x7F ? limit - 1 : limit;

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "message/byte_stream.h"
 #include "message/line_piece.h"
 #include "platform/platform.h"
 
@@ -22,11 +24,13 @@ class MessageReader {
 
   // `expectedSize` is the file's size when it was opened: reaching the end of the file before that many
   // bytes were read means the file shrank while it was read, which is a read error.
-  MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity = kDefaultCapacity);
+  MessageReader(ByteSource& source, std::int64_t expectedSize, std::size_t capacity = kDefaultCapacity);
   // Reads through `storage`, which a caller converting many files keeps from file to file, so the buffer
   // is allocated once rather than per file.
-  MessageReader(platform::File& file, std::int64_t expectedSize, std::vector<char>& storage,
+  MessageReader(ByteSource& source, std::int64_t expectedSize, std::vector<char>& storage,
                 std::size_t capacity = kDefaultCapacity);
+  // The same, reading an open file.
+  MessageReader(platform::File& file, std::int64_t expectedSize, std::size_t capacity = kDefaultCapacity);
   MessageReader(const MessageReader&) = delete;
   MessageReader& operator=(const MessageReader&) = delete;
 
@@ -38,7 +42,8 @@ class MessageReader {
   bool Refill();  // compacts the buffer and reads once; false on a read error or a shrunken file
   std::size_t PieceEnd(std::size_t limit) const;
 
-  platform::File& file_;
+  std::optional<FileSource> fileSource_;
+  ByteSource& source_;
   std::int64_t expectedSize_;
   std::vector<char> own_;
   std::vector<char>& buffer_;

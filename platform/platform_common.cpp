@@ -1,7 +1,7 @@
 // The parts of the platform layer that every system shares.
-#include <algorithm>
 #include <string>
 
+#include "encoding/text.h"
 #include "platform/last_error.h"
 #include "platform/platform.h"
 
@@ -10,22 +10,6 @@ namespace {
 
 int g_lastErrorCode = 0;
 std::string g_lastErrorPath;
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(const std::string& name, std::string_view prefix) {
-  if (name.size() < prefix.size()) return false;
-  return std::equal(prefix.begin(), prefix.end(), name.begin(),
-                    [](char a, char b) { return a == LowerAscii(b); });
-}
-
-bool EndsWithNoCase(const std::string& name, std::string_view suffix) {
-  if (name.size() < suffix.size()) return false;
-  return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                    [](char a, char b) { return a == LowerAscii(b); });
-}
 
 }  // namespace
 
@@ -51,11 +35,11 @@ bool MatchesFilter(const std::string& name, EntryFilter filter) {
   if (name.empty() || name == "." || name == "..") return false;
   switch (filter) {
     case EntryFilter::kAccountDirs:
-      return StartsWithNoCase(name, "account");
+      return encoding::StartsWithNoCase(name, "account");
     case EntryFilter::kBoxDirs:
-      return EndsWithNoCase(name, ".box");
+      return encoding::EndsWithNoCase(name, ".box");
     case EntryFilter::kAlmFiles:
-      return EndsWithNoCase(name, ".alm");
+      return encoding::EndsWithNoCase(name, ".alm");
     case EntryFilter::kAll:
       return true;
   }

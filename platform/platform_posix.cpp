@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 
+#include "encoding/text.h"
 #include "platform/last_error.h"
 #include "platform/platform.h"
 
@@ -24,15 +25,8 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // Byte-wise order after ASCII upper-casing: the order NTFS yields for the ASCII names AL-Mail uses.
 bool UpperLess(const std::string& a, const std::string& b) {
-  auto upper = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; };
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int ca = upper(static_cast<unsigned char>(a[i]));
-    const int cb = upper(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;  // names that differ only in letter case: a stable, total order
+  const int order = encoding::CompareNoCase(a, b);
+  return order != 0 ? order < 0 : a < b;  // names that differ only in letter case: a stable, total order
 }
 
 // Records the outcome of a call on `path` and passes its result on.

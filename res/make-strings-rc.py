@@ -7,9 +7,9 @@ The texts are the C++ string literals of the kTexts array, each preceded by its 
 of the functions AboutLine1 and AboutLine2; adjacent literals are joined as the compiler joins them. The
 about lines become the macros BOXFERRY_ABOUT_LINE1 and BOXFERRY_ABOUT_LINE2 for the dialog template.
 """
+import argparse
 import os
 import re
-import sys
 
 ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"', "'": "'", "0": "\0"}
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
@@ -66,9 +66,11 @@ def rc_literal(text):
 
 
 def main():
-    if len(sys.argv) != 3:
-        sys.exit(__doc__)
-    with open(sys.argv[1], encoding="utf-8") as f:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("messages_cpp", metavar="MESSAGES_CPP", help="engine/messages.cpp")
+    parser.add_argument("output_rc", metavar="OUTPUT_RC", help="the .rc file to write (left alone when unchanged)")
+    args = parser.parse_args()
+    with open(args.messages_cpp, encoding="utf-8") as f:
         source = f.read()
     texts = read_texts(source)
     lines = [
@@ -84,13 +86,13 @@ def main():
     lines += ["END", ""]
     output = "\n".join(lines)
     try:
-        with open(sys.argv[2], encoding="utf-8") as f:
+        with open(args.output_rc, encoding="utf-8") as f:
             if f.read() == output:
                 return
     except OSError:
         pass
-    os.makedirs(os.path.dirname(os.path.abspath(sys.argv[2])), exist_ok=True)
-    with open(sys.argv[2], "w", encoding="utf-8") as f:
+    os.makedirs(os.path.dirname(os.path.abspath(args.output_rc)), exist_ok=True)
+    with open(args.output_rc, "w", encoding="utf-8") as f:
         f.write(output)
 
 

@@ -8,9 +8,11 @@ Tables (all indexed by double-byte code: lead index * 189 + trail - 0x40, trail 
   kCp932DoubleByte  code point of each defined code page 932 double-byte code, 0 where undefined
   kCp932ToJis       the ISO-2022-JP cell (row byte << 8 | cell byte) each defined code is sent as:
                     decoded, fixed up, looked up in the index; 0x222E (GETA MARK) when it has no cell
-  kUnicodeToJis     (code point, cell) pairs sorted by code point, for encoding single code points
+
+The six fix-ups live here and nowhere else: the encoder only reads kCp932ToJis.
 """
 
+import argparse
 import os
 import sys
 
@@ -87,7 +89,6 @@ def generate():
     cells = read_index()
     decoded = [decode_double(lead, trail) for lead in LEADS for trail in TRAILS]
     to_jis = [0 if cp == 0 else cells.get(FIXUPS.get(cp, cp), GETA) for cp in decoded]
-    pairs = sorted(cells.items())
 
     decode_src = HEADER.format(source="Python's cp932 codec") + "\n"
     decode_src += "// Code point of each code page 932 double-byte code; 0 where the code is undefined.\n"
@@ -98,17 +99,15 @@ def generate():
     jis_src += "// ISO-2022-JP cell of each defined code page 932 double-byte code (fix-ups applied,\n"
     jis_src += "// 0x222E where it has none); 0 where the code is undefined.\n"
     jis_src += array("std::uint16_t", "kCp932ToJis", to_jis, 12, "0x%04X")
-    jis_src += "\n// Code point -> lowest cell, sorted by code point.\n"
-    jis_src += "const JisCell kUnicodeToJis[%d] = {\n" % len(pairs)
-    for i in range(0, len(pairs), 6):
-        jis_src += "    " + " ".join("{0x%04X, 0x%04X}," % p for p in pairs[i:i + 6]) + "\n"
-    jis_src += "};\nconst std::size_t kUnicodeToJisCount = %d;\n" % len(pairs)
     jis_src += FOOTER
     return {DECODE_PATH: decode_src, JIS_PATH: jis_src}
 
 
-def main(argv):
-    check = "--check" in argv[1:]
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--check", action="store_true",
+                        help="compare with the committed files instead of rewriting them")
+    check = parser.parse_args().check
     outputs = generate()
     stale = []
     for path, text in outputs.items():
@@ -129,4 +128,4 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main())

@@ -14,6 +14,7 @@ The output is deterministic: the same bytes on every run and every platform. Tex
 way AL-Mail keeps them: INI files and Japanese message text in Shift_JIS (code page 932), INI files
 with CR LF lines. Standard library only.
 """
+import argparse
 import base64
 import filecmp
 import json
@@ -78,6 +79,37 @@ def ini(pairs):
 
 
 # ---------------------------------------------------------------------------------------------
+# Message building blocks: header and body parts as lists of lines without line ends.
+
+PLAIN_JIS = [b"Content-Type: text/plain; charset=ISO-2022-JP", b"Content-Transfer-Encoding: 7bit"]
+
+
+def header(*fields, content=PLAIN_JIS):
+    """A message header: the given field lines, MIME-Version, the content fields, the blank line."""
+    return list(fields) + [b"MIME-Version: 1.0"] + list(content) + [b""]
+
+
+def mixed(boundary):
+    """The content field of a multipart/mixed message, on one line."""
+    return [b"Content-Type: multipart/mixed; boundary=\"" + boundary + b"\""]
+
+
+def part(boundary, fields, body, last_eol=True):
+    """One body part: its delimiter line, its header fields, the blank line and the body lines. A part
+    whose body ends with a line break (last_eol) has one more, empty, line before the next delimiter."""
+    return [b"--" + boundary] + list(fields) + [b""] + body + ([b""] if last_eol else [])
+
+
+def closing(boundary):
+    """The closing delimiter line of a multipart body."""
+    return [b"--" + boundary + b"--"]
+
+
+def sj_lines(texts):
+    return [sj(x) for x in texts]
+
+
+# ---------------------------------------------------------------------------------------------
 # Messages. Dates are fixed so the store is the same on every run.
 
 def inbox_work():
@@ -85,7 +117,7 @@ def inbox_work():
     body = ["お疲れ様です。山田です。", "",
             "来週の定例会議は１０月５日（月）～６日（火）の二日間です。",  # ～ = 81 60
             "場所は本社３階の第二会議室です。", "", "よろしくお願いします。"]
-    msgs.append(Msg("00000001.ALM", [
+    msgs.append(Msg("00000001.ALM", header(
         b"Return-Path: <yamada@example.jp>",
         b"Received: from mail.example.jp (mail.example.jp [192.0.2.10])",
         b"\tby mx.example.co.jp with ESMTP id 1A2B3C; Mon, 5 Oct 2026 09:12:34 +0900",
@@ -94,12 +126,7 @@ def inbox_work():
         b"To: suzuki@example.co.jp",
         b"Subject: " + ew("定例会議のお知らせ"),
         b"Message-ID: <20261005091230.0001@example.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in body], CRLF, "定例会議のお知らせ", "山田 太郎",
-        [shown(body[2]), body[3]]))
+    ) + sj_lines(body), CRLF, "定例会議のお知らせ", "山田 太郎", [shown(body[2]), body[3]]))
 
     part1 = ["鈴木様", "", "お見積書を添付いたします。", "ご確認のほどお願いいたします。"]
     qp_text = "こちらは引用符付き印字可能形式の部分です。\n金額：１２，０００円"
@@ -107,78 +134,49 @@ def inbox_work():
     attach = sj("見積書\r\n品名：ノート型パソコン\r\n合計：１２，０００円\r\n")
     b64 = base64.encodebytes(attach).rstrip(b"\n").split(b"\n")
     bnd = b"----=_Part_20261006_0002"
-    msgs.append(Msg("00000002.ALM", [
+    msgs.append(Msg("00000002.ALM", header(
         b"Return-Path: <tanaka@example.net>",
         b"Date: Tue, 6 Oct 2026 14:05:00 +0900",
         b"From: " + ew("田中 一郎") + b" <tanaka@example.net>",
         b"To: " + ew("鈴木 次郎") + b" <suzuki@example.co.jp>",
         b"Subject: " + ew("お見積書の送付"),
         b"Message-ID: <20261006140500.0002@example.net>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: multipart/mixed;",
-        b" boundary=\"" + bnd + b"\"",
-        b"",
+        content=[b"Content-Type: multipart/mixed;", b" boundary=\"" + bnd + b"\""],
+    ) + [
         b"This is a multi-part message in MIME format.",
         b"",
-        b"--" + bnd,
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in part1] + [
-        b"",
-        b"--" + bnd,
+    ] + part(bnd, PLAIN_JIS, sj_lines(part1)) + part(bnd, [
         b"Content-Type: text/plain; charset=ISO-2022-JP",
         b"Content-Transfer-Encoding: quoted-printable",
-        b"",
-    ] + qp + [
-        b"",
-        b"--" + bnd,
+    ], qp) + part(bnd, [
         b"Content-Type: text/plain; charset=Shift_JIS;",
         b" name=\"" + ew("見積書.txt") + b"\"",
         b"Content-Transfer-Encoding: base64",
         b"Content-Disposition: attachment;",
         b" filename=\"" + ew("見積書.txt") + b"\"",
-        b"",
-    ] + b64 + [
-        b"",
-        b"--" + bnd + b"--",
-    ], CRLF, "お見積書の送付", "田中 一郎", [part1[2]], attachments=["見積書.txt"]))
+    ], b64) + closing(bnd), CRLF, "お見積書の送付", "田中 一郎", [part1[2]], attachments=["見積書.txt"]))
 
     outer = ["鈴木さん", "", "先方から届いたメールを転送します。"]
     inner = ["各位", "", "来月から新しい勤怠システムに切り替わります。", "詳細は追ってご連絡します。"]
     bnd = b"=_forward_20261007_0003"
-    msgs.append(Msg("00000003.ALM", [
-        b"Date: Wed, 7 Oct 2026 10:00:00 +0900",
-        b"From: " + ew("佐藤 花子") + b" <sato@example.jp>",
-        b"To: suzuki@example.co.jp",
-        b"Subject: Fw: " + ew("勤怠システム切り替えのご案内"),
-        b"Message-ID: <20261007100000.0003@example.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: multipart/mixed; boundary=\"" + bnd + b"\"",
-        b"",
-        b"--" + bnd,
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in outer] + [
-        b"",
-        b"--" + bnd,
-        b"Content-Type: message/rfc822",
-        b"Content-Disposition: inline",
-        b"",
+    forwarded = header(
         b"Date: Tue, 6 Oct 2026 18:30:00 +0900",
         b"From: " + ew("総務部") + b" <soumu@example.org>",
         b"To: all@example.org",
         b"Subject: " + ew("勤怠システム切り替えのご案内"),
         b"Message-ID: <20261006183000.9999@example.org>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in inner] + [
-        b"",
-        b"--" + bnd + b"--",
-    ], CRLF, "Fw: 勤怠システム切り替えのご案内", "佐藤 花子", [outer[2]],
+    ) + sj_lines(inner)
+    msgs.append(Msg("00000003.ALM", header(
+        b"Date: Wed, 7 Oct 2026 10:00:00 +0900",
+        b"From: " + ew("佐藤 花子") + b" <sato@example.jp>",
+        b"To: suzuki@example.co.jp",
+        b"Subject: Fw: " + ew("勤怠システム切り替えのご案内"),
+        b"Message-ID: <20261007100000.0003@example.jp>",
+        content=mixed(bnd),
+    ) + part(bnd, PLAIN_JIS, sj_lines(outer)) + part(bnd, [
+        b"Content-Type: message/rfc822",
+        b"Content-Disposition: inline",
+    ], forwarded) + closing(bnd), CRLF, "Fw: 勤怠システム切り替えのご案内", "佐藤 花子", [outer[2]],
         attachments=["勤怠システム切り替えのご案内.eml"]))  # a reader names it by its own Subject
 
     # Raw Shift_JIS in Subject and From, LF line ends, "From " lines in the body, half-width katakana,
@@ -188,16 +186,13 @@ def inbox_work():
     ibm = "髙橋さんと﨑山さん 纊 ⅰ"
     gaiji = "外字：" + GAIJI
     subject = "半角ｶﾅと機種依存文字①の確認"
-    msgs.append(Msg("00000004.ALM", [
+    msgs.append(Msg("00000004.ALM", header(
         b"Date: Thu, 8 Oct 2026 08:45:00 +0900",
         b"From: " + sj("佐藤 花子") + b" <sato@example.jp>",
         b"To: suzuki@example.co.jp",
         b"Subject: " + sj(subject),
         b"Message-ID: <20261008084500.0004@example.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
+    ) + [
         sj(kana),
         sj(nec, NEC_ROW13),
         sj(ibm, IBM),
@@ -210,21 +205,18 @@ def inbox_work():
     ], LF, subject, "佐藤 花子",
         [kana, nec, ibm, shown(gaiji), "\nFrom the desk of Hanako", "\n>From a quoted line keeps"]))
 
-    msgs.append(Msg("00000005.ALM", [
+    msgs.append(Msg("00000005.ALM", header(
         b"Date: Fri, 9 Oct 2026 17:20:00 +0900",
         b"From: " + ew("山田 太郎") + b" <yamada@example.jp>",
         b"To: suzuki@example.co.jp",
         b"Subject: Re: " + ew("定例会議のお知らせ"),
         b"In-Reply-To: <20261005091230.0001@example.jp>",
         b"Message-ID: <20261009172000.0005@example.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-        sj("会議室が変更になりました。"),
-        sj("> 場所は本社３階の第二会議室です。"),
-        sj("新しい場所は５階の大会議室です。"),
-    ], CRLF, "Re: 定例会議のお知らせ", "山田 太郎", ["新しい場所は５階の大会議室です。"]))
+    ) + sj_lines([
+        "会議室が変更になりました。",
+        "> 場所は本社３階の第二会議室です。",
+        "新しい場所は５階の大会議室です。",
+    ]), CRLF, "Re: 定例会議のお知らせ", "山田 太郎", ["新しい場所は５階の大会議室です。"]))
     return msgs
 
 
@@ -234,103 +226,74 @@ def outbox_work():
     attach = sj("注文書\r\n数量：３台\r\n")
     b64 = base64.encodebytes(attach).rstrip(b"\n").split(b"\n")
     bnd = b"AL-Mail32-20261010-0001"
-    return [Msg("00000001.ALM", [
+    return [Msg("00000001.ALM", header(
         b"Date: Sat, 10 Oct 2026 11:11:11 +0900",
         b"From: " + sj("鈴木 次郎") + b" <suzuki@example.co.jp>",
         b"To: " + sj("田中 一郎") + b" <tanaka@example.net>",
         b"Subject: " + sj("注文書の送付について"),
         b"Message-Id: <20261010111111.0001@example.co.jp>",
         b"X-Mailer: AL-Mail32 Version 1.13",
-        b"MIME-Version: 1.0",
-        b"Content-Type: multipart/mixed; boundary=\"" + bnd + b"\"",
-        b"",
-        b"--" + bnd,
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in text] + [
-        b"",
-        b"--" + bnd,
+        content=mixed(bnd),
+    ) + part(bnd, PLAIN_JIS, sj_lines(text)) + part(bnd, [
         b"Content-Type: application/octet-stream; name=\"" + sj("注文書.txt") + b"\"",
         b"Content-Transfer-Encoding: base64",
         b"Content-Disposition: attachment; filename=\"" + sj("注文書.txt") + b"\"",
-        b"",
-    ] + b64 + [
-        b"--" + bnd + b"--",
-    ], CRLF, "注文書の送付について", "鈴木 次郎", [text[3]], attachments=["注文書.txt"])]
+    ], b64, last_eol=False) + closing(bnd), CRLF, "注文書の送付について", "鈴木 次郎", [text[3]],
+        attachments=["注文書.txt"])]
 
 
 def project_deep():
     text = ["開発チーム各位", "", "２０２６年度の開発計画（ソース管理表）を共有します。"]
-    return [Msg("00000001.ALM", [
+    return [Msg("00000001.ALM", header(
         b"Date: Mon, 12 Oct 2026 09:00:00 +0900",
         b"From: " + ew("開発部長") + b" <dev-lead@example.co.jp>",
         b"To: dev@example.co.jp",
         b"Subject: " + ew("２０２６年度 開発計画"),
         b"Message-ID: <20261012090000.0001@example.co.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in text], LF, "２０２６年度 開発計画", "開発部長", [text[2]])]
+    ) + sj_lines(text), LF, "２０２６年度 開発計画", "開発部長", [text[2]])]
 
 
 def project_minutes():
     text = ["第１回 打ち合わせ議事録", "", "・仕様の確認（表示部分）", "・次回は１０月２０日"]
-    return [Msg("00000001.ALM", [
+    return [Msg("00000001.ALM", header(
         b"Date: Tue, 13 Oct 2026 16:00:00 +0900",
         b"From: " + ew("鈴木 次郎") + b" <suzuki@example.co.jp>",
         b"To: project@example.co.jp",
         b"Subject: " + ew("議事録（第１回）"),
         b"Message-ID: <20261013160000.0001@example.co.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in text], CRLF, "議事録（第１回）", "鈴木 次郎", [text[2]]),
-        Msg("00000002.ALM", [
+    ) + sj_lines(text), CRLF, "議事録（第１回）", "鈴木 次郎", [text[2]]),
+        Msg("00000002.ALM", header(
             b"Date: Wed, 14 Oct 2026 10:30:00 +0900",
             b"From: " + ew("田中 一郎") + b" <tanaka@example.net>",
             b"To: project@example.co.jp",
             b"Subject: " + ew("議事録の補足"),
             b"Message-ID: <20261014103000.0002@example.net>",
-            b"MIME-Version: 1.0",
-            b"Content-Type: text/plain; charset=ISO-2022-JP",
-            b"Content-Transfer-Encoding: 7bit",
-            b"",
-            sj("補足です。画面の文言を一部修正しました。"),
-        ], CRLF, "議事録の補足", "田中 一郎", ["画面の文言を一部修正しました。"], last_eol=False)]
+        ) + [sj("補足です。画面の文言を一部修正しました。")], CRLF, "議事録の補足", "田中 一郎",
+            ["画面の文言を一部修正しました。"], last_eol=False)]
 
 
 def inbox_private():
     msgs = []
     # Kept from an mbox file: the first line is the envelope line.
     text = ["週末の予定はいかがですか。", "駅前の喫茶店で会いましょう。"]
-    msgs.append(Msg("00000001.ALM", [
+    msgs.append(Msg("00000001.ALM", header(
         b"From hanako@example.ne.jp  Sat Oct 17 20:00:00 2026",
         b"Date: Sat, 17 Oct 2026 20:00:00 +0900",
         b"From: " + ew("花子") + b" <hanako@example.ne.jp>",
         b"To: jiro@example.ne.jp",
         b"Subject: " + ew("週末の予定"),
         b"Message-ID: <20261017200000.0001@example.ne.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=ISO-2022-JP",
-        b"Content-Transfer-Encoding: 7bit",
-        b"",
-    ] + [sj(x) for x in text], LF, "週末の予定", "花子", [text[1]]))
+    ) + sj_lines(text), LF, "週末の予定", "花子", [text[1]]))
     # Mobile mail in Shift_JIS stays Shift_JIS.
     text = ["了解です！", "十時に改札でお願いします。"]
-    msgs.append(Msg("00000002.ALM", [
+    msgs.append(Msg("00000002.ALM", header(
         b"Date: Sat, 17 Oct 2026 21:15:00 +0900",
         b"From: jiro@example.ne.jp",
         b"To: hanako@example.ne.jp",
         b"Subject: =?Shift_JIS?B?" + base64.b64encode(sj("Re: 週末の予定")) + b"?=",
         b"Message-ID: <20261017211500.0002@example.ne.jp>",
-        b"MIME-Version: 1.0",
-        b"Content-Type: text/plain; charset=Shift_JIS",
-        b"Content-Transfer-Encoding: 8bit",
-        b"",
-    ] + [sj(x) for x in text], LF, "Re: 週末の予定", "jiro@example.ne.jp", [text[1]]))
+        content=[b"Content-Type: text/plain; charset=Shift_JIS", b"Content-Transfer-Encoding: 8bit"],
+    ) + sj_lines(text), LF, "Re: 週末の予定", "jiro@example.ne.jp", [text[1]]))
     return msgs
 
 
@@ -417,21 +380,15 @@ def differences(a, b):
 
 
 def main():
-    args = sys.argv[1:]
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out = os.path.join(root, "examples", "sample-store")
-    expect = None
-    check = False
-    while args:
-        opt = args.pop(0)
-        if opt == "--out" and args:
-            out = args.pop(0)
-        elif opt == "--expect" and args:
-            expect = args.pop(0)
-        elif opt == "--check":
-            check = True
-        else:
-            sys.exit(__doc__)
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--out", metavar="DIR", default=os.path.join(root, "examples", "sample-store"),
+                        help="where the store is written")
+    parser.add_argument("--expect", metavar="FILE.json", help="also write what a reader must show")
+    parser.add_argument("--check", action="store_true",
+                        help="compare with DIR and FILE.json instead of writing")
+    args = parser.parse_args()
+    out, expect, check = args.out, args.expect, args.check
     if check:
         with tempfile.TemporaryDirectory() as tmp:
             fresh = os.path.join(tmp, "store")

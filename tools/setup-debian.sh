@@ -17,6 +17,7 @@ TEST_PACKAGES=(
   thunderbird                                           # the real-client tests
   clang libclang-rt-14-dev                              # fuzz targets (libFuzzer)
   time                                                  # peak-memory figures
+  libfuse3-dev fuse3                                    # a file system whose close fails (fault tests)
   desktop-file-utils appstream dpkg-dev                 # the desktop entry, AppStream data, the .deb
 )
 

@@ -1,4 +1,5 @@
-// The about box: template 100, with the notice (message 102) in its read-only edit field 1006.
+// The about box: template 100, with the notice (kMsgNotice) in its read-only edit field
+// kAboutNoticeEdit.
 #pragma once
 
 #include <windows.h>

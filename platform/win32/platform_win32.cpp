@@ -18,35 +18,24 @@ namespace boxferry::platform {
 
 namespace {
 
-// Closes a FindFirstFileW listing on every way out.
-class FindHandle {
+// A handle closed by `Close` on every way out, as the POSIX side closes its listings through unique_ptr:
+// FindClose for a FindFirstFileW listing, CloseHandle for a CreateFileW handle.
+template <BOOL(WINAPI* Close)(HANDLE)>
+class ScopedHandle {
  public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) Close(handle_);
   }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
   HANDLE get() const { return handle_; }
 
  private:
   HANDLE handle_;
 };
-
-// Closes a CreateFileW handle on every way out.
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  ~KernelHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+using FindHandle = ScopedHandle<FindClose>;
+using KernelHandle = ScopedHandle<CloseHandle>;
 
 // Opens a file or directory for its attributes only, following links, without locking anybody out.
 HANDLE OpenForQuery(const std::wstring& path) {

@@ -39,11 +39,7 @@ class FakeConverter : public MailboxConverter {
   int ConvertMessage(const std::string& messagePath, const std::string&, const std::string&,
                      const std::string&, const std::string&, platform::File& mboxFile) override {
     if (failure_ != Failure::kNone && ++seen_ == failAt_) {
-      if (failure_ == Failure::kReported) {
-        monitor->ShowMessage(kMsgFileReadFailed, kIconStop, 0);
-        monitor->SetState(kFailed);
-      }
-      return -1;
+      return failure_ == Failure::kReported ? monitor_->Fail(kMsgFileReadFailed) : -1;
     }
     const std::string text = "From - \r\n" + test::ReadFile(messagePath);
     return mboxFile.WriteAll(text.data(), text.size()) ? 0 : -1;

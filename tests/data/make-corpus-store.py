@@ -17,6 +17,7 @@ else is kept byte for byte: line ends, encoded words, base64 and quoted-printabl
 raw ISO-2022-JP decoded by Python; null where Python cannot decode it) and, where the message has a text/plain part in Japanese that
 Python decodes cleanly, a snippet of it.
 """
+import argparse
 import email
 import email.header
 import email.policy
@@ -188,21 +189,15 @@ def write_sources(corpus, out, table):
 
 
 def main():
-    args = sys.argv[1:]
-    if not args or args[0].startswith("-"):
-        sys.exit(__doc__)
-    corpus = args.pop(0)
     here = os.path.dirname(os.path.abspath(__file__))
-    out = os.path.join(here, "corpus-store")
-    expect = None
-    while args:
-        opt = args.pop(0)
-        if opt == "--out" and args:
-            out = args.pop(0)
-        elif opt == "--expect" and args:
-            expect = args.pop(0)
-        else:
-            sys.exit(__doc__)
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("corpus", metavar="CORPUS_DIR", help="one folder per source repository")
+    parser.add_argument("--out", metavar="DIR", default=os.path.join(here, "corpus-store"),
+                        help="where the store is written (default: corpus-store beside this script); "
+                             "replaced when it is a store this script wrote")
+    parser.add_argument("--expect", metavar="FILE.json", help="also write what a reader must show")
+    args = parser.parse_args()
+    corpus, out, expect = args.corpus, args.out, args.expect
     if os.path.exists(out):
         if not os.path.isfile(os.path.join(out, "SOURCES.md")):
             sys.exit("refusing to replace %s: it is not a corpus store" % out)

@@ -141,37 +141,56 @@ TEST(JisEncoder, EveryCodeReachesTheClientAsItsCharacterOrGeta) {
       } else {
         EXPECT_EQ(jis.substr(3, 2), Cell(Index().lowest.at(cp))) << std::hex << lead << trail;
       }
-      // The one-pass table writes what decoding and encoding the code point writes.
-      JisEncoder two_step;
-      std::string via_code_point;
-      two_step.PutCodePoint(cp, via_code_point);
-      two_step.Finish(via_code_point);
-      EXPECT_EQ(via_code_point, jis) << std::hex << lead << trail;
+      // One character at a time writes what the stream writes.
+      JisEncoder single;
+      std::string one;
+      EXPECT_EQ(single.PutCharacter(code, one), 2u);
+      single.Finish(one);
+      EXPECT_EQ(one, jis) << std::hex << lead << trail;
     }
   }
   EXPECT_EQ(geta, 1880);
 }
 
-TEST(JisEncoder, CodePoints) {
-  const std::pair<char32_t, std::string> cases[] = {
-      {U'a', "a"},
-      {0xFF71, "\x1B(I1\x1B(B"},
-      {0x301C, "\x1B$B!A\x1B(B"},
-      {0xFF5E, "\x1B$B!A\x1B(B"},
-      {0x2016, "\x1B$B!B\x1B(B"},
-      {0x00AC, "\x1B$B\"L\x1B(B"},
-      {0x2252, "\x1B$B\"b\x1B(B"},
-      {0xE000, "\x1B$B\".\x1B(B"},
-      {0x1F600, "\x1B$B\".\x1B(B"},
-      {0x0080, "\x1B$B\".\x1B(B"},
+// The six characters code page 932 names differently from the JIS X 0208 mapping land on their cells,
+// as do the NEC and IBM duplicates (at the lowest cell) and the user-defined area (on GETA MARK).
+TEST(JisEncoder, CharactersWithTwoNamesOrNoCell) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x81\x60", "\x1B$B!A\x1B(B"},   // ～ U+FF5E (U+301C)
+      {"\x81\x61", "\x1B$B!B\x1B(B"},   // ∥ U+2225 (U+2016)
+      {"\x81\x7C", "\x1B$B!]\x1B(B"},   // － U+FF0D (U+2212)
+      {"\x81\x91", "\x1B$B!q\x1B(B"},   // ￠ U+FFE0 (U+00A2)
+      {"\x81\x92", "\x1B$B!r\x1B(B"},   // ￡ U+FFE1 (U+00A3)
+      {"\x81\xCA", "\x1B$B\"L\x1B(B"},  // ￢ U+FFE2 (U+00AC)
+      {"\x81\xE0", "\x1B$B\"b\x1B(B"},  // ≒
+      {"\x87\x90", "\x1B$B\"b\x1B(B"},  // ≒ of NEC row 13: the lower cell
+      {"\xF0\x40", "\x1B$B\".\x1B(B"},  // user-defined: GETA MARK
+      {"\x80", "\x1B$B\".\x1B(B"},     {"\xB1", "\x1B(I1\x1B(B"},
   };
-  for (const auto& [cp, out] : cases) {
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(Cp932ToJis(in), out) << ::testing::PrintToString(in);
     JisEncoder encoder;
     std::string jis;
-    encoder.PutCodePoint(cp, jis);
+    EXPECT_EQ(encoder.PutCharacter(in, jis), in.size());
     encoder.Finish(jis);
-    EXPECT_EQ(jis, out) << std::hex << static_cast<unsigned>(cp);
+    EXPECT_EQ(jis, out) << ::testing::PrintToString(in);
   }
+}
+
+// Character by character, with the mode carried, gives the stream's bytes; a lead byte at the end takes
+// one byte, and a lead byte before a byte 00-7F takes only itself.
+TEST(JisEncoder, PutCharacterWalksTheTextLikeTheStream) {
+  const std::string text = "A\x93\xFA\x96\x7B\xB1\x82\x41\x85\x80 \x82\xA0\x82";
+  JisEncoder encoder;
+  std::string out;
+  std::vector<std::size_t> used;
+  for (std::size_t pos = 0; pos < text.size();) {
+    used.push_back(encoder.PutCharacter(std::string_view(text).substr(pos), out));
+    pos += used.back();
+  }
+  encoder.Finish(out);
+  EXPECT_EQ(out, Cp932ToJis(text));
+  EXPECT_EQ(used, (std::vector<std::size_t>{1, 2, 2, 1, 1, 1, 2, 1, 2, 1}));
 }
 
 std::string MixedText(unsigned seed, std::size_t pieces) {

@@ -217,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoAccountDirectories", [](StoreWalkTest& t) { t.Put("Other/x", ""); }, kMsgNoAccounts,
                     ""},
         FailureCase{"OnlyFilesNamedAccount", [](StoreWalkTest& t) { t.Put("Account.txt", ""); },
-                    kMsgUnexpected, ""},
+                    kMsgNoAccounts, ""},
         FailureCase{"MissingAccountIni",
                     [](StoreWalkTest& t) {
                       t.Put("Account1/Account.ini", Ini("First"));

@@ -14,7 +14,7 @@ namespace {
 
 using test::ReadFile;
 
-// 121: no account folder
+// kMsgNoAccounts: no account folder
 
 struct NoAccountCase {
   const char* name;
@@ -34,30 +34,33 @@ TEST_P(NoAccounts, StopsWith121AndCreatesNothing) {
   EXPECT_EQ(monitor_.accountCount() + monitor_.folderCount() + monitor_.fileCount(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conditions, NoAccounts,
-                         ::testing::Values(NoAccountCase{"InputMissing",
-                                                         [](const fs::path& in) { fs::remove_all(in); }},
-                                           NoAccountCase{"NoAccountEntry",
-                                                         [](const fs::path& in) {
-                                                           fs::create_directories(in / "Mail" / "Inbox.box");
-                                                         }},
-                                           NoAccountCase{"InputIsAFile",
-                                                         [](const fs::path& in) {
-                                                           fs::remove_all(in);
-                                                           test::WriteFile(in, "not a folder");
-                                                         }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Conditions, NoAccounts,
+    ::testing::Values(
+        NoAccountCase{"InputMissing", [](const fs::path& in) { fs::remove_all(in); }},
+        NoAccountCase{"NoAccountEntry",
+                      [](const fs::path& in) { fs::create_directories(in / "Mail" / "Inbox.box"); }},
+        NoAccountCase{"InputIsAFile",
+                      [](const fs::path& in) {
+                        fs::remove_all(in);
+                        test::WriteFile(in, "not a folder");
+                      }},
+        // The user chose one account folder, not the folder above it.
+        NoAccountCase{"AnAccountFolderChosen",
+                      [](const fs::path& in) {
+                        test::WriteFile(in / "Account.ini", Ini("Work"));
+                        test::WriteFile(in / "Inbox.box" / "1.ALM", Message("one"));
+                      }},
+        NoAccountCase{"OnlyFilesNamedAccount",
+                      [](const fs::path& in) {
+                        test::WriteFile(in / "Account1", "a file");
+                        test::WriteFile(in / "accounts.txt", "a list");
+                      }},
+        NoAccountCase{"AccountLinkBackToTheInput",
+                      [](const fs::path& in) { fs::create_directory_symlink(in, in / "Account1"); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-// 120: a run that fails without a message of its own
-
-TEST_F(FaultTest, OnlyAccountFilesStopWith120) {
-  Put("Account1", "a file, not an account folder");
-  Put("account.ini", "[Property]\r\nTitle=x\r\n");
-  ExpectStoppedWith(Run(), kMsgUnexpected);
-  EXPECT_TRUE(fs::is_empty(Out()));
-}
-
-// 113: Account.ini cannot be opened
+// kMsgAccountIniFailed: Account.ini cannot be opened
 
 struct IniCase {
   const char* name;
@@ -96,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const fs::path& a) { fs::create_symlink(a / "Account.ini", a / "Account.ini"); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// 105: a .sbd directory cannot be created
+// kMsgFolderCreateFailed: a .sbd directory cannot be created
 
 TEST_F(FaultTest, ExistingAccountFolderStopsWith105AndIsNotTouched) {
   Put("Account1/Account.ini", Ini("First"));
@@ -133,6 +136,9 @@ TEST_F(FaultTest, TwoContainersOfOneTitleStopWith105AtTheSecond) {
   ExpectStoppedWith(Run(), kMsgFolderCreateFailed);
   EXPECT_EQ(ReadFile(Out() / "A.sbd" / "Box.sbd" / "In.box"), MboxOf({Message("one")}));
   EXPECT_FALSE(fs::exists(Out() / "A.sbd" / "C.box"));
+  // The box names the folder that could not be made, not the last one that was.
+  EXPECT_EQ(monitor_.currentPath(), (Out() / "A.sbd" / "Box.sbd").string());
+  EXPECT_EQ(monitor_.failure().path, (Out() / "A.sbd" / "Box.sbd").string());
 }
 
 // The output folder is a file, as when a path's folder was replaced by a file: mkdir fails with ENOTDIR.
@@ -162,7 +168,7 @@ TEST_F(FaultTest, ReadOnlyOutputStopsWith105) {
   EXPECT_TRUE(fs::is_empty(out_));
 }
 
-// 106: an output file cannot be created
+// kMsgFileCreateFailed: an output file cannot be created
 
 TEST_F(FaultTest, ExistingAccountFileStopsWith106AfterItsFolder) {
   Put("Account1/Account.ini", Ini("First"));
@@ -184,6 +190,23 @@ TEST_F(FaultTest, ContainerAfterMailFolderOfOneTitleStopsWith106) {
   ExpectStoppedWith(Run(), kMsgFileCreateFailed);
   EXPECT_EQ(ReadFile(Out() / "A.sbd" / "Same"), MboxOf({Message("one")}));
   EXPECT_TRUE(fs::is_directory(Out() / "A.sbd" / "Same.sbd"));
+  EXPECT_EQ(monitor_.currentPath(), (Out() / "A.sbd" / "Same").string());
+  EXPECT_EQ(monitor_.folderName(), "Same");
+}
+
+// A folder of the mbox's name appears (another program made it) once the folder is being converted: the
+// box names the mbox that could not be made, not the folder it was to be read from.
+TEST_F(FaultTest, MboxNameTakenByAFolderStopsWith106AtTheMbox) {
+  Put("Account1/Account.ini", Ini("A"));
+  Put("Account1/A.box/Entry.ini", Ini("Box"));
+  Put("Account1/A.box/1.ALM", Message("one"));
+  const fs::path mbox = Out() / "A.sbd" / "Box";
+  view_.onPump = [&] {
+    if (monitor_.folderName() == "Box" && !fs::exists(mbox)) fs::create_directory(mbox);
+  };
+  ExpectStoppedWith(Run(), kMsgFileCreateFailed);
+  EXPECT_EQ(monitor_.currentPath(), mbox.string());
+  EXPECT_TRUE(fs::is_empty(mbox));
 }
 
 // The output file system runs out of inodes (ENOSPC on creation) when the second account's mbox is made.
@@ -201,11 +224,11 @@ TEST_F(FaultTest, NoRoomForTheMboxFileStopsWith106) {
   // The account's own file was made; its folder's mbox was not.
   EXPECT_TRUE(fs::exists(out_ / "Second"));
   EXPECT_TRUE(fs::is_empty(out_ / "Second.sbd"));
-  EXPECT_EQ(monitor_.currentPath(), (In() / "Account2" / "Inbox.box").string());
+  EXPECT_EQ(monitor_.currentPath(), (out_ / "Second.sbd" / "郵便受け").string());
   EXPECT_EQ(monitor_.accountCount(), 1);
 }
 
-// 107: reading a message file fails
+// kMsgFileReadFailed: reading a message file fails
 
 // A file that claims more bytes than it yields (sysfs reports 4096 for a few bytes of text): the reader
 // takes the short read for a file that shrank while it was read.
@@ -262,7 +285,7 @@ TEST_F(FaultTest, FileReplacedByAFolderStopsWith107) {
   EXPECT_EQ(monitor_.fileCount(), 1);
 }
 
-// 108: writing the mbox fails
+// kMsgFileWriteFailed: writing the mbox fails
 
 // The mbox path leads to /dev/full (every write: ENOSPC). The link is planted when the account's folder
 // appears, as another program could.
@@ -304,7 +327,7 @@ TEST_F(FaultTest, FullFileSystemStopsWith108) {
   EXPECT_FALSE(fs::exists(out_ / "A.sbd" / "C.box"));
 }
 
-// 109: none can be caused
+// kMsgTranscodeFailed: none can be caused
 
 // The transcoder is total: every byte sequence converts (undefined codes become U+30FB, characters
 // without a cell 〓), so no input can make it fail. Hostile bytes in every transcoded place end in 111.
@@ -328,7 +351,7 @@ TEST_F(FaultTest, NoBytesMakeTheTranscoderFail) {
   EXPECT_TRUE(ReadFile(Out() / "A.sbd" / "郵便受け").starts_with("From - \r\n"));
 }
 
-// 112: a message file cannot be opened
+// kMsgFileOpenFailed: a message file cannot be opened
 
 struct OpenCase {
   const char* name;
@@ -364,7 +387,7 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// 119: the user cancels
+// kMsgCancelled: the user cancels
 
 TEST_F(FaultTest, CancelFinishesTheCurrentFileThenStops) {
   Put("Account1/Account.ini", Ini("A"));

@@ -161,13 +161,13 @@ def convert(cli, home, store, out):
 
 
 def main():
-    opts = parse_args(sys.argv[1:], __doc__)
+    opts = parse_args(__doc__)
     tb = os.environ.get("BOXFERRY_THUNDERBIRD", "/usr/lib/thunderbird/thunderbird")
     if not os.access(tb, os.X_OK):
         print("SKIPPED: Thunderbird is not installed (%s)" % tb)
         return SKIP
-    cli, store = opts["--cli"], opts["--store"]
-    with open(opts["--expect"], encoding="utf-8") as f:
+    cli, store = opts.cli, opts.store
+    with open(opts.expect, encoding="utf-8") as f:
         expect = json.load(f)
 
     home = tempfile.mkdtemp(prefix="boxferry-profiles-")
@@ -222,7 +222,7 @@ def main():
     except (RuntimeError, OSError, EOFError, KeyError, subprocess.TimeoutExpired) as e:
         problems.append("%s: %s" % (type(e).__name__, e))
     finally:
-        if opts["--keep"]:
+        if opts.keep:
             print("kept: %s" % home)
         else:
             shutil.rmtree(home, ignore_errors=True)

@@ -14,6 +14,7 @@ Environment: BOXFERRY_THUNDERBIRD (default /usr/lib/thunderbird/thunderbird),
 BOXFERRY_REALCLIENT_LIMIT (seconds for Thunderbird's part, default 150).
 Python 3 standard library only.
 """
+import argparse
 import json
 import os
 import re
@@ -206,31 +207,24 @@ def check(seen, expect, store):
     return problems
 
 
-def parse_args(argv, usage):
-    """--cli, --store, --expect (all required) and --keep; exits with `usage` on anything else."""
-    args = list(argv)
-    opts = {"--keep": False}
-    while args:
-        a = args.pop(0)
-        if a == "--keep":
-            opts[a] = True
-        elif a in ("--cli", "--store", "--expect") and args:
-            opts[a] = args.pop(0)
-        else:
-            sys.exit(usage)
-    if not all(k in opts for k in ("--cli", "--store", "--expect")):
-        sys.exit(usage)
-    return opts
+def parse_args(usage):
+    """--cli, --store, --expect (all required) and --keep, with `usage` as the help text."""
+    parser = argparse.ArgumentParser(description=usage, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cli", required=True, metavar="BOXFERRY_CLI", help="the boxferry-cli to run")
+    parser.add_argument("--store", required=True, metavar="STORE_DIR", help="the AL-Mail store to convert")
+    parser.add_argument("--expect", required=True, metavar="EXPECT.json", help="what Thunderbird must show")
+    parser.add_argument("--keep", action="store_true", help="keep the scratch folder and print where it is")
+    return parser.parse_args()
 
 
 def main():
-    opts = parse_args(sys.argv[1:], __doc__)
+    opts = parse_args(__doc__)
     tb = os.environ.get("BOXFERRY_THUNDERBIRD", "/usr/lib/thunderbird/thunderbird")
     if not os.access(tb, os.X_OK):
         print("SKIPPED: Thunderbird is not installed (%s); install it (apt-get install thunderbird) "
               "or set BOXFERRY_THUNDERBIRD to run the real-client test" % tb)
         return SKIP
-    with open(opts["--expect"], encoding="utf-8") as f:
+    with open(opts.expect, encoding="utf-8") as f:
         expect = json.load(f)
 
     work = tempfile.mkdtemp(prefix="boxferry-realclient-")
@@ -238,7 +232,7 @@ def main():
         profile = os.path.join(work, "profile")
         local = os.path.join(profile, "Mail", "Local Folders")
         os.makedirs(local)
-        conv = subprocess.run([opts["--cli"], opts["--store"], local], capture_output=True, timeout=120)
+        conv = subprocess.run([opts.cli, opts.store, local], capture_output=True, timeout=120)
         if conv.returncode != 0:
             print("boxferry-cli failed with status %d:\n%s%s" % (conv.returncode, conv.stdout.decode(
                 "utf-8", "replace"), conv.stderr.decode("utf-8", "replace")))
@@ -256,8 +250,8 @@ def main():
             return 1
         total = sum(len(f["messages"]) for f in expect["folders"])
         print("%s read %d folders in %.1f s" % (seen.get("app"), len(seen["folders"]), time.time() - t0))
-        problems = check(seen, expect, opts["--store"])
-        if opts["--keep"]:
+        problems = check(seen, expect, opts.store)
+        if opts.keep:
             with open(os.path.join(work, "seen.json"), "w", encoding="utf-8") as f:
                 json.dump(seen, f, ensure_ascii=False, indent=1)
         for p in problems:
@@ -269,7 +263,7 @@ def main():
               % (len(expect["folders"]), total))
         return 0
     finally:
-        if opts["--keep"]:
+        if opts.keep:
             print("kept: %s" % work)
         else:
             shutil.rmtree(work, ignore_errors=True)

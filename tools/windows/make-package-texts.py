@@ -10,10 +10,10 @@ lines after it are left out. Every message the program can show must have such a
 translation in terms-en.txt. Both are UTF-8 with a byte order mark and CR LF line ends, as Notepad reads
 them everywhere.
 """
+import argparse
 import importlib.util
 import os
 import re
-import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Texts that never stand alone in a box or the status line: menu entry, notice, chooser prompts, the
@@ -61,16 +61,19 @@ def write(path, text):
 
 
 def main():
-    if len(sys.argv) != 5:
-        sys.exit(__doc__)
-    messages_cpp, version, bits, out_dir = sys.argv[1:]
-    texts = message_texts(messages_cpp)
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("messages_cpp", metavar="MESSAGES_CPP", help="engine/messages.cpp")
+    parser.add_argument("version", metavar="VERSION", help="the version the build was configured with")
+    parser.add_argument("bits", metavar="BITS", help="32 or 64, for @BITS@")
+    parser.add_argument("out_dir", metavar="OUTPUT_DIR", help="the existing folder the texts are written into")
+    args = parser.parse_args()
+    texts = message_texts(args.messages_cpp)
     with open(os.path.join(HERE, "README-ja.txt"), encoding="utf-8") as f:
-        write(os.path.join(out_dir, "README.txt"), readme(f.read(), texts, version, bits))
+        write(os.path.join(args.out_dir, "README.txt"), readme(f.read(), texts, args.version, args.bits))
     with open(os.path.join(HERE, "terms-en.txt"), encoding="utf-8") as f:
         english = f.read()
     terms = "Boxferry 使用条件 (Terms of use)\n\n" + texts[102].replace("\r\n", "\n") + "\n\n" + english
-    write(os.path.join(out_dir, "TERMS.txt"), terms)
+    write(os.path.join(args.out_dir, "TERMS.txt"), terms)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes store/NAME.ALM for every corpus/*/NAME.eml: the message as AL-Mail keeps received mail, every
 ISO-2022-JP run turned into Shift_JIS (code page 932), every other byte unchanged."""
+import argparse
 import pathlib
 import re
 
@@ -17,6 +18,7 @@ def to_sjis(match):
 
 
 def main():
+    argparse.ArgumentParser(description=__doc__).parse_args()  # takes none; answers --help
     out_dir = HERE / "store"
     out_dir.mkdir(exist_ok=True)
     for eml in sorted(HERE.glob("corpus/*/*.eml")):
