@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "engine/messages.h"
+#include "message/byte_stream.h"
 #include "message/header_field.h"
 #include "message/mbox_output.h"
 #include "message/mbox_part_writer.h"
-#include "platform/platform.h"
 #include "support/message_bytes.h"
 #include "support/param_name.h"
-#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -45,10 +44,9 @@ class Writer : public MboxPartWriter {
 // Hands whole lines ending in CR LF to the writer as the message file conversion does (the header flag
 // stays 1 up to and including the first empty line) and tells what each one put into the mbox.
 struct Harness {
-  test::TempDir dir;
-  const std::string path = (dir / "mbox").string();
-  platform::File file = platform::File::OpenReadWrite(path);
-  MboxOutput out{file};
+  std::string mbox;
+  StringSink sink{mbox};
+  MboxOutput out{sink};
   test::RunningMonitor running;
   Writer writer{&running.monitor};
   int inHeader = 1;
@@ -60,9 +58,8 @@ struct Harness {
     result = writer.ParseLine(LinePiece{text, "\r\n"}, inHeader, out);
     if (text.empty()) inHeader = 0;
     EXPECT_TRUE(out.Flush());
-    const std::string all = test::ReadFile(path);
-    const std::string line = all.substr(written);
-    written = all.size();
+    const std::string line = mbox.substr(written);
+    written = mbox.size();
     return line;
   }
   // Starts the next message, as BeginMessage does without its separator.
