@@ -30,7 +30,6 @@ class MboxOutput {
   bool Flush();
   // The last byte handed to Write, or 0 before the first.
   char lastByte() const { return last_; }
-  bool failed() const { return failed_; }
 
  private:
   bool WriteThrough(std::string_view bytes);

@@ -50,19 +50,6 @@ class MessageParser {
   // inside a part is followed this way).
   void StartInBody(std::string_view charset, std::string_view boundary, std::string_view transferEncoding);
 
-  const std::string& messageCharset() const { return messageCharset_; }
-  const std::string& messageTransferEncoding() const { return messageTransferEncoding_; }
-  const std::string& boundaryLine() const { return boundaryLine_; }
-  int partCount() const { return partCount_; }
-  bool inPartHeader() const { return inPartHeader_; }
-  const std::string& partCharset() const { return partCharset_; }
-  const std::string& partContentType() const { return partContentType_; }
-  const std::string& partTransferEncoding() const { return partTransferEncoding_; }
-  const std::string& pendingMessageField() const { return pendingMessageField_; }
-  const std::string& pendingPartField() const { return pendingPartField_; }
-  const MessageParser* nested() const { return nested_.get(); }
-  int depth() const { return depth_; }
-
  protected:
   // Writes ">" before a line that must not be taken for a separator; called on a line's first piece.
   virtual int EscapeFromLine(const LinePiece& line, MboxOutput& out) = 0;

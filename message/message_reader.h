@@ -40,8 +40,6 @@ class MessageReader {
   // kError every further call returns the same.
   Status Next(LinePiece& piece);
 
-  std::int64_t bytesRead() const { return bytesRead_; }
-
  private:
   bool Refill();  // compacts the buffer and reads once; false on a read error or a shrunken file
   std::size_t PieceEnd(std::size_t limit) const;

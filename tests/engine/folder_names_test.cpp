@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "platform/platform.h"
+#include "support/param_name.h"
 
 namespace boxferry {
 namespace {
@@ -13,6 +15,13 @@ struct NameCase {
   std::string in;
   std::string out;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.in);
+}
+std::string InName(const ::testing::TestParamInfo<NameCase>& info) {
+  return test::ParamName(info.param.in);
+}
 
 class SanitizeTest : public ::testing::TestWithParam<NameCase> {};
 TEST_P(SanitizeTest, ReplacesTheSevenCharacters) {
@@ -23,7 +32,8 @@ TEST_P(SanitizeTest, ReplacesTheSevenCharacters) {
 INSTANTIATE_TEST_SUITE_P(Cases, SanitizeTest,
                          ::testing::Values(NameCase{"a/b:c", "a_b_c"}, NameCase{"\\*<>|", "_____"},
                                            NameCase{"what?", "what?"}, NameCase{"表ポ", "表ポ"},
-                                           NameCase{"", ""}, NameCase{" .x. ", " .x. "}));
+                                           NameCase{"", ""}, NameCase{" .x. ", " .x. "}),
+                         InName);
 
 class AdjustTest : public ::testing::TestWithParam<NameCase> {};
 TEST_P(AdjustTest, MakesNamesThunderbirdAndWindowsAccept) {
@@ -48,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{std::string(53, 'x') + "\xF0\xA0\xAE\xB7" + "y",
                                std::string(53, 'x') + "\xF0\xA0\xAE\xB7"},
                       NameCase{std::string(54, 'x') + "表!", std::string(54, 'x') + "表"},
-                      NameCase{std::string(54, 'x') + ". tail", std::string(54, 'x') + "_"}));
+                      NameCase{std::string(54, 'x') + ". tail", std::string(54, 'x') + "_"}),
+    InName);
 
 // Device names as Windows opens them: any letter case, spaces before the dot or the end ignored, the
 // superscript digits of COM and LPT, the console devices; '_' goes right after the device name.

@@ -17,8 +17,8 @@ namespace boxferry {
 namespace {
 
 using namespace std::string_literals;
-using testing::TempDir;
-using testing::WriteFile;
+using test::TempDir;
+using test::WriteFile;
 
 struct Row {
   const char* name;

@@ -17,7 +17,7 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 // The file system mounted on `where`, its files kept in `backing`, while the object lives.
 class CommitOnCloseMount {

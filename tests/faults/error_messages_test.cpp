@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 // kMsgNoAccounts: no account folder
 
@@ -19,6 +20,10 @@ struct NoAccountCase {
   const char* name;
   void (*make)(const fs::path& in);
 };
+
+void PrintTo(const NoAccountCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NoAccounts : public FaultTest, public ::testing::WithParamInterface<NoAccountCase> {};
 
@@ -38,18 +43,18 @@ INSTANTIATE_TEST_SUITE_P(
         NoAccountCase{"InputIsAFile",
                       [](const fs::path& in) {
                         fs::remove_all(in);
-                        testing::WriteFile(in, "not a folder");
+                        test::WriteFile(in, "not a folder");
                       }},
         // The user chose one account folder, not the folder above it.
         NoAccountCase{"AnAccountFolderChosen",
                       [](const fs::path& in) {
-                        testing::WriteFile(in / "Account.ini", Ini("Work"));
-                        testing::WriteFile(in / "Inbox.box" / "1.ALM", Message("one"));
+                        test::WriteFile(in / "Account.ini", Ini("Work"));
+                        test::WriteFile(in / "Inbox.box" / "1.ALM", Message("one"));
                       }},
         NoAccountCase{"OnlyFilesNamedAccount",
                       [](const fs::path& in) {
-                        testing::WriteFile(in / "Account1", "a file");
-                        testing::WriteFile(in / "accounts.txt", "a list");
+                        test::WriteFile(in / "Account1", "a file");
+                        test::WriteFile(in / "accounts.txt", "a list");
                       }},
         NoAccountCase{"AccountLinkBackToTheInput",
                       [](const fs::path& in) { fs::create_directory_symlink(in, in / "Account1"); }}),
@@ -61,6 +66,10 @@ struct IniCase {
   const char* name;
   void (*make)(const fs::path& account);
 };
+
+void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class AccountIniUnreadable : public FaultTest, public ::testing::WithParamInterface<IniCase> {};
 
@@ -97,7 +106,7 @@ TEST_F(FaultTest, ExistingAccountFolderStopsWith105AndIsNotTouched) {
   Put("Account1/Inbox.box/1.ALM", Message("one"));
   Put("Account2/Account.ini", Ini("Second"));
   Put("Account2/Inbox.box/1.ALM", Message("two"));
-  testing::WriteFile(Out() / "Second.sbd" / "郵便受け", "earlier run");
+  test::WriteFile(Out() / "Second.sbd" / "郵便受け", "earlier run");
 
   ExpectStoppedWith(Run(), kMsgFolderCreateFailed);
   EXPECT_EQ(monitor_.accountName(), "Second");
@@ -137,7 +146,7 @@ TEST_F(FaultTest, OutputThatIsAFileStopsWith105) {
   Put("Account1/Account.ini", Ini("First"));
   Put("Account1/Inbox.box/1.ALM", Message("one"));
   out_ = dir_ / "plain-file";
-  testing::WriteFile(out_, "x");
+  test::WriteFile(out_, "x");
   ExpectStoppedWith(Run(), kMsgFolderCreateFailed);
   EXPECT_EQ(ReadFile(out_), "x");
 }
@@ -164,7 +173,7 @@ TEST_F(FaultTest, ReadOnlyOutputStopsWith105) {
 TEST_F(FaultTest, ExistingAccountFileStopsWith106AfterItsFolder) {
   Put("Account1/Account.ini", Ini("First"));
   Put("Account1/Inbox.box/1.ALM", Message("one"));
-  testing::WriteFile(Out() / "First", "earlier run");
+  test::WriteFile(Out() / "First", "earlier run");
   ExpectStoppedWith(Run(), kMsgFileCreateFailed);
   EXPECT_EQ(monitor_.currentPath(), (Out() / "First").string());
   EXPECT_EQ(ReadFile(Out() / "First"), "earlier run");
@@ -346,6 +355,10 @@ struct OpenCase {
   void (*make)(const fs::path& file);
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class MessageUnopenable : public FaultTest, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(MessageUnopenable, StopsWith112AndWritesNothingOfIt) {
@@ -366,7 +379,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"LinkLoop", [](const fs::path& f) { fs::create_symlink(f, f); }},
                       OpenCase{"LinkThroughAFile",
                                [](const fs::path& f) {
-                                 testing::WriteFile(f.parent_path() / "plain", "x");
+                                 test::WriteFile(f.parent_path() / "plain", "x");
                                  fs::create_symlink(f.parent_path() / "plain" / "inside", f);
                                }}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -35,7 +35,7 @@ Snapshot TakeSnapshot(const fs::path& root) {
     if (S_ISLNK(st.st_mode)) {
       description += " -> " + fs::read_symlink(path, ec).string();
     } else if (S_ISREG(st.st_mode)) {
-      description += " = " + testing::ReadFile(path);
+      description += " = " + test::ReadFile(path);
     }
     out[path.lexically_relative(root).generic_string()] = description;
   }

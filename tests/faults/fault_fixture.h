@@ -59,7 +59,7 @@ class FaultTest : public ::testing::Test {
     fs::create_directories(In());
     fs::create_directories(dir_ / "out");
   }
-  void Put(const std::string& rel, const std::string& bytes) { testing::WriteFile(In() / rel, bytes); }
+  void Put(const std::string& rel, const std::string& bytes) { test::WriteFile(In() / rel, bytes); }
   // As the dialog does: both folders chosen (Ready), then Start.
   int Run() {
     monitor_.SetState(kReady);
@@ -71,9 +71,9 @@ class FaultTest : public ::testing::Test {
   // ready again for the next run.
   void ExpectStoppedWith(int result, int id) const;
 
-  testing::TempDir dir_;
+  test::TempDir dir_;
   fs::path out_;  // another output folder, when a test needs one
-  testing::RecordingView view_;
+  test::RecordingView view_;
   ProgressMonitor monitor_;
   MboxConverter converter_{&monitor_};
 };

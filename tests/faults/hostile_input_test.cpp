@@ -4,6 +4,7 @@
 #include <pthread.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,14 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 class Hostile : public FaultTest {
  public:
   void SetUp() override {
     FaultTest::SetUp();
-    testing::WriteFile(dir_ / "beside" / "Keep.box" / "1.ALM", Message("beside"));
-    testing::WriteFile(dir_ / "beside" / "Entry.ini", Ini("Beside", "Subfolder"));
+    test::WriteFile(dir_ / "beside" / "Keep.box" / "1.ALM", Message("beside"));
+    test::WriteFile(dir_ / "beside" / "Entry.ini", Ini("Beside", "Subfolder"));
   }
   // Everything in the scratch folder except the output.
   Snapshot Outside() const {
@@ -42,6 +43,10 @@ struct TitleCase {
   std::string title;  // code page 932 bytes
   std::string output;
 };
+
+void PrintTo(const TitleCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // Shift_JIS あ (82 A0), and 1023 bytes of title: 511 of them and an 'x'.
 const std::string kA = "\x82\xA0";
@@ -182,6 +187,10 @@ struct NestingCase {
   const char* name;
   std::string (*level)(int i);  // the lines that open level i
 };
+
+void PrintTo(const NestingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 std::string EmbeddedLevel(int i) {
   const std::string b = "b" + std::to_string(i);

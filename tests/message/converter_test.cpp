@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "encoding/jis_encoder.h"
 #include "jis_decode.h"
 #include "message/mbox_converter.h"
-#include "test_support.h"
+#include "platform/platform.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -17,7 +20,8 @@ namespace {
 const std::string kStatus = "X-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
 const std::string kStart = "From - \r\n" + kStatus;
 
-TEST(Converter, WorkedExample) {
+// A From line in the body is escaped; the charset on a continuation line makes the body ISO-2022-JP.
+TEST(Converter, OnePartMessageWithFromLineAndJapaneseBody) {
   const std::string in =
       "Subject: test\r\nContent-Type: text/plain;\r\n\tcharset=\"ISO-2022-JP\"\r\n\r\nFrom here on\r\n"
       "\x93\xfa\x96\x7b\r\nend\r\n";
@@ -30,9 +34,9 @@ TEST(Converter, WorkedExample) {
                                           test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42") + "\r\nend\r\n"));
 }
 
-// The two-part message of the parser's worked example, byte for byte: Shift_JIS becomes ISO-2022-JP in
+// A text part and an embedded message, byte for byte: Shift_JIS becomes ISO-2022-JP in
 // the iso-2022-jp part and in the embedded message's body; "--b1--" belongs to the embedded message.
-TEST(Converter, WorkedTwoPartMessage) {
+TEST(Converter, TwoPartMessageWithEmbeddedMessage) {
   const std::string sjis = "\x93\xfa\x96\x7b";
   const std::string jis = test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42");
   auto message = [](const std::string& part1, const std::string& inner) {
@@ -53,6 +57,10 @@ struct EndCase {
   std::string in;
   std::string out;
 };
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class MessageEnds : public ::testing::TestWithParam<EndCase> {};
 
@@ -122,20 +130,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Converter, FileThatCannotBeOpenedWritesNothing) {
   test::TempDir dir;
-  std::vector<std::string> paths = {dir.Path("absent.ALM")};
+  std::vector<std::string> paths = {(dir / "absent.ALM").string()};
   std::error_code linkError;  // Wine, and Windows without the privilege, make no symbolic links
-  std::filesystem::create_symlink(dir.Path("missing"), dir.Path("dangling.ALM"), linkError);
-  if (!linkError) paths.push_back(dir.Path("dangling.ALM"));
+  std::filesystem::create_symlink(dir / "missing", dir / "dangling.ALM", linkError);
+  if (!linkError) paths.push_back((dir / "dangling.ALM").string());
   if (geteuid() != 0) {  // permissions do not stop root
-    test::WriteFile(dir.Path("locked.ALM"), "S: x\r\n");
-    std::filesystem::permissions(dir.Path("locked.ALM"), std::filesystem::perms::none);
-    paths.push_back(dir.Path("locked.ALM"));
+    test::WriteFile(dir / "locked.ALM", "S: x\r\n");
+    std::filesystem::permissions(dir / "locked.ALM", std::filesystem::perms::none);
+    paths.push_back((dir / "locked.ALM").string());
   }
+  const std::string mboxPath = (dir / "mbox").string();
   for (const std::string& path : paths) {
     test::RunningMonitor running;
     MboxConverter converter(&running.monitor);
-    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
-    EXPECT_EQ(converter.ConvertMessage(path, "a", "f", "x.ALM", dir.Path("mbox"), mbox), -1) << path;
+    platform::File mbox = platform::File::OpenReadWrite(mboxPath);
+    EXPECT_EQ(converter.ConvertMessage(path, "a", "f", "x.ALM", mboxPath, mbox), -1) << path;
     EXPECT_TRUE(running.Failed(kMsgFileOpenFailed)) << path;
     EXPECT_EQ(mbox.Size(), 0) << path;
   }
@@ -146,41 +155,43 @@ TEST(Converter, ReadErrorKeepsTheSeparator) {
   GTEST_SKIP() << "Windows opens no directory as a file, so there is no read to fail";
 #endif
   test::TempDir dir;
-  std::filesystem::create_directory(dir.Path("dir.ALM"));  // opens, but every read fails
+  std::filesystem::create_directory(dir / "dir.ALM");  // opens, but every read fails
   test::RunningMonitor running;
   MboxConverter converter(&running.monitor);
   {
-    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
-    EXPECT_EQ(converter.ConvertMessage(dir.Path("dir.ALM"), "a", "f", "dir.ALM", dir.Path("mbox"), mbox), -1);
+    const std::string mboxPath = (dir / "mbox").string();
+    platform::File mbox = platform::File::OpenReadWrite(mboxPath);
+    EXPECT_EQ(converter.ConvertMessage((dir / "dir.ALM").string(), "a", "f", "dir.ALM", mboxPath, mbox), -1);
   }
   EXPECT_TRUE(running.Failed(kMsgFileReadFailed));
-  EXPECT_EQ(test::ReadFile(dir.Path("mbox")), kStart);  // nothing is completed after a read error
+  EXPECT_EQ(test::ReadFile(dir / "mbox"), kStart);  // nothing is completed after a read error
 }
 
 TEST(Converter, FullDiskIsMessage108) {
   test::TempDir dir;
-  test::WriteFile(dir.Path("1.ALM"), "Subject: x\r\n\r\nbody\r\n");
+  test::WriteFile(dir / "1.ALM", "Subject: x\r\n\r\nbody\r\n");
   platform::File full = platform::File::OpenReadWrite("/dev/full");
   if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";
   test::RunningMonitor running;
   MboxConverter converter(&running.monitor);
-  EXPECT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", "/dev/full", full), -1);
+  EXPECT_EQ(converter.ConvertMessage((dir / "1.ALM").string(), "a", "f", "1.ALM", "/dev/full", full), -1);
   EXPECT_TRUE(running.Failed(kMsgFileWriteFailed));
 }
 
 TEST(Converter, AppendsBehindWhatTheMboxHolds) {
   test::TempDir dir;
-  test::WriteFile(dir.Path("1.ALM"), "S: 1\r\n");
-  test::WriteFile(dir.Path("2.ALM"), "S: 2");
+  test::WriteFile(dir / "1.ALM", "S: 1\r\n");
+  test::WriteFile(dir / "2.ALM", "S: 2");
   test::RunningMonitor running;
   MboxConverter converter(&running.monitor);
   {
-    platform::File mbox = platform::File::OpenReadWrite(dir.Path("mbox"));
-    ASSERT_EQ(converter.ConvertMessage(dir.Path("1.ALM"), "a", "f", "1.ALM", dir.Path("mbox"), mbox), 0);
-    ASSERT_EQ(converter.ConvertMessage(dir.Path("2.ALM"), "a", "f", "2.ALM", dir.Path("mbox"), mbox), 0);
+    const std::string mboxPath = (dir / "mbox").string();
+    platform::File mbox = platform::File::OpenReadWrite(mboxPath);
+    ASSERT_EQ(converter.ConvertMessage((dir / "1.ALM").string(), "a", "f", "1.ALM", mboxPath, mbox), 0);
+    ASSERT_EQ(converter.ConvertMessage((dir / "2.ALM").string(), "a", "f", "2.ALM", mboxPath, mbox), 0);
   }
   // Each message lacks an empty line, so each header is ended before the next separator.
-  EXPECT_EQ(test::ReadFile(dir.Path("mbox")), kStart + "S: 1\r\n\r\n" + kStart + "S: 2\r\n\r\n");
+  EXPECT_EQ(test::ReadFile(dir / "mbox"), kStart + "S: 1\r\n\r\n" + kStart + "S: 2\r\n\r\n");
 }
 
 // Lines longer than the reader's buffer go through in pieces and come out as if converted whole.

@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "encoding/jis_encoder.h"
 #include "jis_decode.h"
-#include "test_support.h"
+#include "support/message_bytes.h"
 
 namespace boxferry {
 namespace {
@@ -24,6 +25,10 @@ struct WordsCase {
   std::string line;      // code page 932
   std::string expected;  // exact output, or "" to check decodability only
 };
+
+void PrintTo(const WordsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HeaderWords : public ::testing::TestWithParam<WordsCase> {};
 

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
-#include "test_support.h"
+#include "message/mbox_output.h"
+#include "platform/platform.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -28,6 +32,10 @@ struct LineCase {
   std::string in;
   std::string out;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WriterLines : public ::testing::TestWithParam<LineCase> {};
 
@@ -108,7 +116,7 @@ TEST(Writer, TranscodingInPiecesCarriesTheMode) {
 
 TEST(Writer, FullDiskIsMessage108) {
   test::TempDir dir;
-  const std::string messagePath = dir.Path("1.ALM");
+  const std::string messagePath = (dir / "1.ALM").string();
   test::WriteFile(messagePath, "Subject: x\r\n\r\nbody\r\n");
   platform::File full = platform::File::OpenReadWrite("/dev/full");
   if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";

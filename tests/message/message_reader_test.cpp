@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "test_support.h"
+#include "platform/platform.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -24,8 +26,8 @@ struct SplitResult {
 
 SplitResult Split(const std::string& bytes, std::size_t capacity) {
   test::TempDir dir;
-  test::WriteFile(dir.Path("m"), bytes);
-  platform::File file = platform::File::OpenRead(dir.Path("m"));
+  test::WriteFile(dir / "m", bytes);
+  platform::File file = platform::File::OpenRead((dir / "m").string());
   MessageReader reader(file, file.Size(), capacity);
   SplitResult r;
   LinePiece piece;
@@ -55,6 +57,10 @@ struct SplitCase {
   std::string bytes;
   Lines lines;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Splitting : public ::testing::TestWithParam<SplitCase> {};
 
@@ -111,7 +117,7 @@ TEST(Reader, PiecesNeverCutACharacter) {
 
 TEST(Reader, FileThatShrinksWhileReadIsAReadError) {
   test::TempDir dir;
-  const std::string path = dir.Path("m");
+  const std::string path = (dir / "m").string();
   std::string bytes;
   for (int i = 0; i < 100; ++i) bytes += "line " + std::to_string(i) + "\r\n";
   test::WriteFile(path, bytes);
@@ -130,7 +136,7 @@ TEST(Reader, FileThatShrinksWhileReadIsAReadError) {
 
 TEST(Reader, FileThatGrowsIsReadToItsEnd) {
   test::TempDir dir;
-  const std::string path = dir.Path("m");
+  const std::string path = (dir / "m").string();
   test::WriteFile(path, "a\r\n");
   platform::File file = platform::File::OpenRead(path);
   MessageReader reader(file, file.Size(), 64);
