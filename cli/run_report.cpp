@@ -75,8 +75,10 @@ std::string SummaryText(const ConversionReport& report, RunResult result) {
   const bool stopped = result != RunResult::kCompleted;
   std::string text;
   if (folders > 0) {
-    text += std::string("検証: ") + (stopped ? "止まるまでに " : "") + std::to_string(folders) +
-            " フォルダ、" + std::to_string(messages) + " 通のメールを出力で確認しました.\n";
+    // A folder without message files makes no mbox: the last line counts it, this line does not.
+    text += std::string("検証: ") + (stopped ? "止まるまでに、" : "") + "メールのある " +
+            std::to_string(folders) + " フォルダ、計 " + std::to_string(messages) +
+            " 通を出力で確認しました.\n";
   } else if (stopped && !report.folders.empty()) {
     text += "検証: 出力で確認できたフォルダはありません.\n";
   }
