@@ -1,8 +1,9 @@
 // boxferry-cli INPUT OUTPUT: the conversion without a window.
 //
 // Exit status: 0 completed, 1 failed (including a run refused because Thunderbird holds the output's
-// profile or keeps it in maildir form, and output that could not be written), 2 usage (wrong arguments,
-// folders that are not there, an output inside the input), 130 cancelled (Ctrl-C).
+// profile or keeps it in maildir form, and output or a --report file that could not be written), 2 usage
+// (wrong arguments, folders that are not there, an output inside the input, a report inside either), 130
+// cancelled (Ctrl-C).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "cli/console_view.h"
 #include "cli/options.h"
 #include "cli/profile_listing.h"
+#include "cli/report_file.h"
+#include "cli/run_report.h"
 #include "engine/messages.h"
 #include "engine/output_check.h"
 #include "engine/progress_monitor.h"
@@ -87,8 +90,36 @@ bool IsExistingDirectory(const std::string& path) {
   return boxferry::platform::IsDirectory(path);
 }
 
-int Convert(const std::string& input, const std::string& output) {
+constexpr const char* kReportInOutput =
+    "レポートファイルは出力フォルダの中に置けません (Thunderbirdは出力フォルダの中のファイルをすべて"
+    "フォルダとして読みます)";
+constexpr const char* kReportInInput =
+    "レポートファイルは入力フォルダの中に置けません (入力フォルダには書き込みません)";
+
+// A --report where it must not be: why, and the path as given.
+int ReportPlaceError(const char* why, const std::string& path) {
+  WriteText(stderr, std::string("boxferry-cli: ") + why + ": " + path + "\n");
+  return kExitUsage;
+}
+
+// The report file could not be created or written: which file, and the system's reason.
+void ReportFileError(const std::string& what, const std::string& path, int code) {
+  WriteText(stderr,
+            "boxferry-cli: " + what + ": " + boxferry::cli::ConsoleView::DetailLine(path, code) + "\n");
+}
+
+// Fills the file opened for --report; false, after saying why, when the bytes did not all arrive.
+bool WriteReport(boxferry::platform::File& file, const std::string& path, const std::string& json) {
+  if (file.WriteAll(json.data(), json.size()) && file.Close()) return true;
+  ReportFileError("レポートファイルに書き込めません", path, boxferry::platform::LastErrorCode());
+  return false;
+}
+
+int Convert(const boxferry::cli::Options& options) {
   namespace platform = boxferry::platform;
+  using boxferry::cli::RunResult;
+  const std::string& input = options.input;
+  const std::string& output = options.output;
   if (!platform::IsDirectory(input)) return FolderError("入力フォルダを開けません", input);
   bool createOutput = false;
   if (!platform::IsDirectory(output)) {
@@ -101,18 +132,40 @@ int Convert(const std::string& input, const std::string& output) {
     createOutput = true;
   }
 
-  // Checked before anything is written, the output folder included.
+  // Checked before anything is written, the output folder and the report included.
   if (const boxferry::FolderCheck check = boxferry::CheckFolders(input, output)) {
     ShowRefusal(check.messageId, check.path, 0);
     return check.messageId == boxferry::kMsgOutputInsideInput ? kExitUsage : kExitFailed;
   }
+  platform::File reportFile;
+  if (!options.report.empty()) {
+    switch (boxferry::cli::PlaceOfReport(options.report, input, output)) {
+      case boxferry::cli::ReportPlace::kInsideOutput:
+        return ReportPlaceError(kReportInOutput, options.report);
+      case boxferry::cli::ReportPlace::kInsideInput:
+        return ReportPlaceError(kReportInInput, options.report);
+      case boxferry::cli::ReportPlace::kAllowed:
+        break;
+    }
+    // Made before the run, so that a report that cannot be created costs no conversion.
+    reportFile = platform::File::OpenTruncated(options.report);
+    if (!reportFile.IsOpen()) {
+      ReportFileError("レポートファイルを作成できません", options.report, platform::LastErrorCode());
+      return kExitFailed;
+    }
+  }
+
+  boxferry::cli::RunRecord run{input, output, RunResult::kFailed, 0, 0, 0};
+  boxferry::ConversionReport report;
   if (createOutput && !platform::MakeDirectory(output)) {
     ShowRefusal(boxferry::kMsgFolderCreateFailed, output, platform::LastErrorCode());
+    if (reportFile.IsOpen()) WriteReport(reportFile, options.report, boxferry::cli::ReportJson(run, report));
     return kExitFailed;
   }
 
   boxferry::ProgressMonitor monitor;
   boxferry::MboxConverter converter(&monitor);
+  converter.SetReport(&report);
   int result;
   bool cancelled;
   {
@@ -125,10 +178,21 @@ int Convert(const std::string& input, const std::string& output) {
     view.ClearStatusLine();
     cancelled = view.cancelled();
   }
-  const int status = cancelled ? kExitCancelled : result == 0 ? kExitCompleted : kExitFailed;
-  return WriteOut("アカウント数：" + std::to_string(monitor.accountCount()) + "  フォルダ数：" +
-                      std::to_string(monitor.folderCount()) + "  ファイル数：" +
-                      std::to_string(monitor.fileCount()) + "\n",
+  run.result = cancelled ? RunResult::kCancelled : result == 0 ? RunResult::kCompleted : RunResult::kFailed;
+  run.accounts = monitor.accountCount();
+  run.folders = monitor.folderCount();
+  run.files = monitor.fileCount();
+  int status = cancelled ? kExitCancelled : result == 0 ? kExitCompleted : kExitFailed;
+  if (reportFile.IsOpen() &&
+      !WriteReport(reportFile, options.report, boxferry::cli::ReportJson(run, report)) &&
+      status == kExitCompleted) {
+    status = kExitFailed;
+  }
+  // The summary stands on standard output on every run, a failed or cancelled one included (there it
+  // says what was confirmed until the run stopped); the counters stay the last line.
+  return WriteOut(boxferry::cli::SummaryText(report, run.result) + "アカウント数：" +
+                      std::to_string(run.accounts) + "  フォルダ数：" + std::to_string(run.folders) +
+                      "  ファイル数：" + std::to_string(run.files) + "\n",
                   status);
 }
 
@@ -149,5 +213,5 @@ int main(int argc, char** argv) {
     case Options::Action::kConvert:
       break;
   }
-  return Convert(options.input, options.output);
+  return Convert(options);
 }

@@ -10,7 +10,12 @@ Options ParseArguments(const std::vector<std::string>& args) {
   std::string firstError;
   bool optionsEnded = false;
   bool listProfiles = false;
-  for (const std::string& arg : args) {
+  bool reportGiven = false;
+  const auto fail = [&](const std::string& why) {
+    if (firstError.empty()) firstError = why;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
       operands.push_back(arg);  // "-" alone is a folder name too
     } else if (arg == "--") {
@@ -23,8 +28,18 @@ Options ParseArguments(const std::vector<std::string>& args) {
       return options;
     } else if (arg == "--thunderbird") {
       listProfiles = true;
-    } else if (firstError.empty()) {
-      firstError = "不明なオプションです: " + arg;
+    } else if (arg == "--report" || arg.starts_with("--report=")) {
+      if (arg == "--report" && i + 1 == args.size()) {
+        fail("--report にファイルを指定して下さい.");
+        continue;
+      }
+      const std::string file = arg == "--report" ? args[++i] : arg.substr(9);
+      if (file.empty()) fail("--report にファイルを指定して下さい.");
+      if (reportGiven) fail("--report は一度だけ指定できます.");
+      reportGiven = true;
+      options.report = file;
+    } else {
+      fail("不明なオプションです: " + arg);
     }
   }
   // --help and --version may stand after a mistake and still be answered; so errors wait until here.
@@ -33,6 +48,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
   } else if (listProfiles) {
     options.action = Options::Action::kListProfiles;
     if (!operands.empty()) options.error = "--thunderbird にフォルダは指定できません: " + operands[0];
+    if (reportGiven) options.error = "--thunderbird と --report は同時に指定できません.";
   } else if (operands.empty()) {
     options.error = "入力フォルダと出力フォルダを指定して下さい.";
   } else if (operands.size() == 1) {
@@ -58,16 +74,24 @@ const char* HelpText() {
          "Thunderbirdのプロファイルに変換するときは、Thunderbirdを終了しておいて下さい.\n"
          "\n"
          "オプション:\n"
+         "  --report FILE  変換の結果 (フォルダごとの出力ファイルと確認したメールの数、変えた名前、\n"
+         "                 〓にした文字、変換しなかった項目) を JSON 形式で FILE に書き出します.\n"
+         "                 既にある FILE は置き換えます. OUTPUT の中 (Thunderbirdはそこにあるファイルを\n"
+         "                 すべてフォルダとして読みます) と INPUT の中には指定できません.\n"
+         "                 変換が失敗・中断したときも、そこまでの結果を書き出します\n"
          "  --thunderbird  Thunderbirdのプロファイルと、そのローカルフォルダの場所・形式・\n"
          "                 Thunderbirdが起動中かどうかを表示します (変換はしません)\n"
          "  -h, --help     この説明を表示します\n"
          "  --version      バージョンを表示します\n"
          "\n"
-         "進行状況は標準エラー出力に、最後にアカウント数・フォルダ数・ファイル数を標準出力に表示します.\n"
+         "進行状況は標準エラー出力に表示します. 終わると標準出力に、確認したメールの数、変えた名前、\n"
+         "〓にした文字、変換しなかった項目の数を、最後の行にアカウント数・フォルダ数・ファイル数を\n"
+         "表示します.\n"
          "Ctrl-C で中断すると、変換中のファイルを終えてから止まります.\n"
          "\n"
-         "終了コード: 0 完了, 1 失敗 (Thunderbirdが起動中のときなど), 2 使い方の誤り\n"
-         "(フォルダが無い、OUTPUT が INPUT の中にある など), 130 中断 (Ctrl-C)\n";
+         "終了コード: 0 完了, 1 失敗 (Thunderbirdが起動中のとき、FILE に書き込めないときなど),\n"
+         "2 使い方の誤り (フォルダが無い、OUTPUT が INPUT の中にある、FILE が OUTPUT か INPUT の中に\n"
+         "ある など), 130 中断 (Ctrl-C)\n";
 }
 
 std::string VersionText() {

@@ -95,6 +95,8 @@ class File {
   static File CreateNew(const std::string& path);
   // Binary, read and write, created when missing; an existing file is opened as found.
   static File OpenReadWrite(const std::string& path);
+  // Binary, read and write, created when missing; an existing file is emptied.
+  static File OpenTruncated(const std::string& path);
 
   bool IsOpen() const { return fd_ >= 0; }
   // The path the file was opened by.

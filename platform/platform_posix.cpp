@@ -182,6 +182,12 @@ File File::OpenReadWrite(const std::string& path) {
   return File(fd, path);
 }
 
+File File::OpenTruncated(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  NoteOutcome(fd < 0 ? errno : 0, path);
+  return File(fd, path);
+}
+
 std::int64_t File::Read(void* buffer, std::size_t count) {
   if (fd_ < 0) return -1;
   for (;;) {

@@ -9,6 +9,7 @@ set -uo pipefail
 RUN_PACKAGES=(
   cmake g++ make pkg-config python3                     # build
   help2man                                              # boxferry-cli's manual page, made at build time
+  nlohmann-json3-dev                                    # boxferry-cli's --report (JSON)
   qt6-base-dev fonts-ipafont-gothic                     # the Qt window, and a font for its Japanese
 )
 TEST_PACKAGES=(

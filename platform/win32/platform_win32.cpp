@@ -288,6 +288,10 @@ File File::OpenReadWrite(const std::string& path) {
   return File(OpenFile(path, _O_RDWR | _O_CREAT), path);
 }
 
+File File::OpenTruncated(const std::string& path) {
+  return File(OpenFile(path, _O_RDWR | _O_CREAT | _O_TRUNC), path);
+}
+
 std::int64_t File::Read(void* buffer, std::size_t count) {
   if (fd_ < 0) return -1;
   const unsigned chunk = static_cast<unsigned>(std::min(count, kMaxChunk));

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ namespace boxferry {
 namespace {
 
 namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
 
 struct Outcome {
   int exitCode = -1;
@@ -124,7 +126,7 @@ TEST_F(Cli, VersionInTheGnuFormAndHelp) {
   const Outcome help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_TRUE(help.out.starts_with("使い方: boxferry-cli [オプション] INPUT OUTPUT\n")) << help.out;
-  for (const char* option : {"-h, --help", "--version", "--thunderbird"}) {
+  for (const char* option : {"-h, --help", "--version", "--thunderbird", "--report FILE"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   // -h is --help, and both answer even after a mistake in the other arguments.
@@ -165,6 +167,10 @@ TEST_F(Cli, UsageErrorsAreOneLineAndWhereHelpIs) {
       {{"--bogus", in.string(), out}, "不明なオプションです: --bogus"},
       {{"--thunderbird", out}, "--thunderbird にフォルダは指定できません: " + out},
       {{"--", "--help"}, "出力フォルダを指定して下さい."},  // after "--" a name, not an option
+      {{in.string(), out, "--report"}, "--report にファイルを指定して下さい."},
+      {{"--report=", in.string(), out}, "--report にファイルを指定して下さい."},
+      {{"--report", "a", "--report=b", in.string(), out}, "--report は一度だけ指定できます."},
+      {{"--thunderbird", "--report", "a"}, "--thunderbird と --report は同時に指定できません."},
   };
   for (const auto& c : cases) {
     const Outcome o = Run(c.args);
@@ -317,12 +323,17 @@ TEST_F(Cli, CompletedRun) {
       start + "Subject: a\r\nTo: x\r\n\r\n>From me\r\n" + start + "Subject: b\r\nTo: x\r\n\r\nbody\r\n");
 }
 
+// Nothing converted: no summary line, and a report that says so.
 TEST_F(Cli, FailedRunShowsTheWholeMessage) {
   fs::create_directories(root_ / "empty");
-  const Outcome o = Run({(root_ / "empty").string(), (root_ / "out").string()});
+  const Outcome o =
+      Run({"--report", (root_ / "r.json").string(), (root_ / "empty").string(), (root_ / "out").string()});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_EQ(o.err, Shown(kMsgNoAccounts) + (root_ / "empty").string() + "\n");
-  EXPECT_EQ(LastLine(o.out), "アカウント数：0  フォルダ数：0  ファイル数：0");
+  EXPECT_EQ(o.out, "アカウント数：0  フォルダ数：0  ファイル数：0\n");
+  const Json report = Json::parse(test::ReadFile(root_ / "r.json"));
+  EXPECT_EQ(report["result"], "failed");
+  EXPECT_TRUE(report["folders"].empty());
 }
 
 // Ctrl-C in the middle of a run: the run stops after the file in hand with message 119, and the counters
@@ -336,7 +347,7 @@ TEST_F(Cli, InterruptCancelsAfterTheCurrentFile) {
     std::ofstream(inbox / ("m" + std::to_string(i) + ".ALM"), std::ios::binary) << message;
   }
   const fs::path mbox = root_ / "out" / "仕事.sbd" / "郵便受け";
-  const pid_t pid = Start({in.string(), (root_ / "out").string()});
+  const pid_t pid = Start({"--report", (root_ / "r.json").string(), in.string(), (root_ / "out").string()});
   for (int i = 0; i < 20000 && !(fs::exists(mbox) && fs::file_size(mbox) > 0); ++i) usleep(500);
   ASSERT_EQ(kill(pid, SIGINT), 0);
   const Outcome o = Wait(pid);
@@ -348,7 +359,148 @@ TEST_F(Cli, InterruptCancelsAfterTheCurrentFile) {
   const std::string start = "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
   EXPECT_EQ(out.size(), separators * (start + message).size());  // only whole messages
   EXPECT_LT(separators, static_cast<std::size_t>(kMessages));
-  EXPECT_EQ(LastLine(o.out), "アカウント数：0  フォルダ数：0  ファイル数：" + std::to_string(separators));
+  // The summary says that no folder got to its check; the report, what the one begun holds.
+  EXPECT_EQ(o.out,
+            "検証: 出力で確認できたフォルダはありません.\nアカウント数：0  フォルダ数：0  ファイル数：" +
+                std::to_string(separators) + "\n");
+  const Json report = Json::parse(test::ReadFile(root_ / "r.json"));
+  EXPECT_EQ(report["result"], "cancelled");
+  EXPECT_EQ(report["counts"]["files"], separators);
+  ASSERT_EQ(report["folders"].size(), 1u);
+  EXPECT_EQ(report["folders"][0]["files_converted"], separators);
+  EXPECT_TRUE(report["folders"][0]["messages_verified"].is_null());
+}
+
+// A store with something for every part of the report: an account titled like Thunderbird's Trash, a
+// folder title no file name takes, two characters ISO-2022-JP lacks (the source's own 〓 is none), and a
+// file named like a folder.
+fs::path MakeEventfulStore(const fs::path& in) {
+  const fs::path account = in / "Account1";
+  test::WriteFile(account / "Account.ini", "[Property]\r\nTitle=Trash\r\n");
+  test::WriteFile(account / "Odd.box" / "Entry.ini", "[Property]\r\nTitle=a?b\r\n");
+  test::WriteFile(account / "Odd.box" / "1.ALM", "Subject: a\r\nTo: x\r\n\r\nbody\r\n");
+  test::WriteFile(
+      account / "Odd.box" / "2.ALM",
+      "Subject: b\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\xF0\x40\x81\xAC\xF0\x41\r\n");
+  test::WriteFile(account / "Plain.box", "a file named like a folder");
+  return in;
+}
+
+TEST_F(Cli, TheReportSaysWhatTheRunDidAndTheSummaryStandsBeforeTheCounters) {
+  MakeEventfulStore(root_ / "in");
+  test::WriteFile(root_ / "report.json", std::string(10000, 'x'));  // replaced, not written over
+  const Outcome o = Run({"--report=report.json", "in", "out"}, InFolder(root_));
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "検証: メールのある 1 フォルダ、計 2 通を出力で確認しました.\n"
+            "名前の変更: 2 フォルダの名前を、出力できる名前に変えました.\n"
+            "文字の置き換え: 1 ファイルの 2 文字を〓にしました (ISO-2022-JPに無い文字).\n"
+            "対象外: 1 項目を変換しませんでした (メールではないファイルやフォルダ、リンクの循環).\n"
+            "アカウント数：1  フォルダ数：1  ファイル数：2\n");
+  const Json want = Json::parse(R"({"version": "1.0.1", "input": "in", "output": "out", "result": "completed",
+    "counts": {"accounts": 1, "folders": 1, "files": 2},
+    "folders": [{"source": "in/Account1/Odd.box", "output": "out/Trash_.sbd/a_b", "files_converted": 2,
+                 "messages_verified": 2, "appended": false}],
+    "renamed": [{"source": "in/Account1", "title": "Trash", "output": "Trash_", "rules": ["role name"]},
+                {"source": "in/Account1/Odd.box", "title": "a?b", "output": "a_b",
+                 "rules": ["unsafe characters"]}],
+    "unencodable": [{"file": "in/Account1/Odd.box/2.ALM", "characters": 2}],
+    "skipped": [{"path": "in/Account1/Plain.box", "reason": "box file"}]})");
+  EXPECT_EQ(Json::parse(test::ReadFile(root_ / "report.json")), want);  // key order included
+}
+
+// A failed run still writes its report, and the summary says what was confirmed before it stopped.
+TEST_F(Cli, AFailedRunReportsWhatWasConfirmedUntilItStopped) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  test::WriteFile(in / "Account2" / "Account.ini", "[Property]\r\nTitle=B\r\n");
+  fs::create_directories(root_ / "out" / "B.sbd");  // the second account's folder cannot be made
+  const Outcome o = Run({"--report", (root_ / "r.json").string(), in.string(), (root_ / "out").string()});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.out,
+            "検証: 止まるまでに、メールのある 1 フォルダ、計 1 通を出力で確認しました.\n"
+            "アカウント数：1  フォルダ数：1  ファイル数：1\n");
+  const Json report = Json::parse(test::ReadFile(root_ / "r.json"));
+  EXPECT_EQ(report["result"], "failed");
+  EXPECT_EQ(report["folders"].size(), 1u);
+}
+
+// Thunderbird takes any file in the output tree for a folder, and the store is only read: a report in
+// either is refused before anything is written, judged by identity.
+TEST_F(Cli, AReportInTheOutputOrTheStoreIsRefusedBeforeAnythingIsWritten) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  test::WriteFile(root_ / "out" / "kept.json", "kept");
+  fs::create_directory_symlink(root_ / "out", root_ / "outlink");
+  fs::create_symlink(root_ / "out" / "kept.json", root_ / "kept-link.json");
+  const std::string inOutput =
+      "レポートファイルは出力フォルダの中に置けません "
+      "(Thunderbirdは出力フォルダの中のファイルをすべてフォルダ"
+      "として読みます): ";
+  const std::string inInput =
+      "レポートファイルは入力フォルダの中に置けません (入力フォルダには書き込みません): ";
+  const struct {
+    std::string report;
+    std::string why;
+  } cases[] = {
+      {"out/r.json", inOutput},     {"out/./r.json", inOutput},           {"outlink/r.json", inOutput},
+      {"kept-link.json", inOutput}, {"out/kept.json", inOutput},          {"out", inOutput},
+      {"in/r.json", inInput},       {"in/Account1/Account.ini", inInput},
+  };
+  const std::string inBefore = test::DescribeTree(in);
+  const std::string outBefore = test::DescribeTree(root_ / "out");
+  for (const auto& c : cases) {
+    const Outcome o = Run({"--report", c.report, "in", "out"}, InFolder(root_));
+    EXPECT_EQ(o.exitCode, 2) << c.report;
+    EXPECT_EQ(o.err, "boxferry-cli: " + c.why + c.report + "\n");
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(test::DescribeTree(in), inBefore) << c.report;
+    EXPECT_EQ(test::DescribeTree(root_ / "out"), outBefore) << c.report;
+  }
+}
+
+// A report that cannot be made costs no conversion; one whose bytes do not arrive fails the run that
+// completed. Either way the path and the system's reason are said.
+TEST_F(Cli, AReportThatCannotBeWrittenFailsWithThePathAndTheReason) {
+  const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
+  const std::string out = (root_ / "out").string();
+  fs::create_directories(root_ / "ro");
+  fs::permissions(root_ / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+  const struct {
+    std::string report;
+    std::string reason;
+    bool asRoot;  // root writes into a read-only directory
+  } cases[] = {
+      {(root_ / "none" / "r.json").string(), "No such file or directory", true},
+      {root_.string(), "Is a directory", true},
+      {(root_ / "ro" / "r.json").string(), "Permission denied", false},
+  };
+  for (const auto& c : cases) {
+    if (geteuid() == 0 && !c.asRoot) continue;
+    const Outcome o = Run({"--report", c.report, in.string(), out});
+    EXPECT_EQ(o.exitCode, 1) << c.report;
+    EXPECT_EQ(o.err, "boxferry-cli: レポートファイルを作成できません: " + c.report + ": " + c.reason + "\n");
+    EXPECT_EQ(o.out, "");
+    EXPECT_TRUE(fs::is_empty(root_ / "out")) << c.report;
+  }
+  if (!fs::exists("/dev/full")) return;
+  const Outcome o = Run({"--report", "/dev/full", in.string(), out});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err,
+            Shown(kMsgCompleted) +
+                "boxferry-cli: レポートファイルに書き込めません: /dev/full: No space left on device\n");
+  EXPECT_EQ(LastLine(o.out), "アカウント数：1  フォルダ数：1  ファイル数：1");
+}
+
+// POSIX names are bytes: what is not UTF-8 becomes U+FFFD in the report, in paths and arguments alike.
+TEST_F(Cli, NamesThatAreNotUtf8AreWrittenAsReplacementCharacters) {
+  const fs::path in = root_ / "in\xFF";
+  test::WriteFile(in / "Account1" / "Account.ini", "[Property]\r\nTitle=A\r\n");
+  test::WriteFile(in / "Account1" / "caf\xE9.box" / "1.ALM", "Subject: a\r\nTo: x\r\n\r\nbody\r\n");
+  const fs::path file = root_ / "r\xFE.json";
+  const Outcome o = Run({"--report", file.string(), in.string(), (root_ / "out").string()});
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  const Json report = Json::parse(test::ReadFile(file));
+  EXPECT_EQ(report["input"], root_.string() + "/in\uFFFD");
+  EXPECT_EQ(report["folders"][0]["source"], root_.string() + "/in\uFFFD/Account1/caf\uFFFD.box");
 }
 
 TEST(ConsoleView, StatusLineShowsCountersAndCurrentFile) {

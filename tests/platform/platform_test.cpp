@@ -46,7 +46,7 @@ TEST(ListDirectoryTest, DotEntriesNeverMatchAndMissingDirectoryFails) {
   EXPECT_FALSE(MatchesFilter("..", EntryFilter::kAll));
 }
 
-TEST(FileTest, CreateNewIsExclusiveAndOpenReadWriteKeepsContent) {
+TEST(FileTest, CreateNewIsExclusiveOpenReadWriteKeepsAndOpenTruncatedEmpties) {
   TempDir dir;
   const std::string path = (dir / "f").string();
   File created = File::CreateNew(path);
@@ -63,6 +63,14 @@ TEST(FileTest, CreateNewIsExclusiveAndOpenReadWriteKeepsContent) {
   EXPECT_EQ(again.Read(buffer, sizeof buffer), 2);
   EXPECT_EQ(std::string(buffer, 2), "bc");
   EXPECT_EQ(again.Read(buffer, sizeof buffer), 0);
+  again.Close();
+  File emptied = File::OpenTruncated(path);
+  ASSERT_TRUE(emptied.IsOpen());
+  EXPECT_EQ(emptied.Size(), 0);
+  emptied.Close();
+  const std::string fresh = (dir / "g").string();
+  EXPECT_TRUE(File::OpenTruncated(fresh).IsOpen());
+  EXPECT_TRUE(fs::is_regular_file(fresh));
 }
 
 TEST(FileTest, OffsetsBeyondFourGibibytes) {

@@ -7,8 +7,9 @@
 #   tools/windows/stage.sh [win64] [win32]     both when none is named
 # What can run is decided by running something: on a machine whose kernel cannot start 32-bit programs the
 # i686 build is still built, checked and packed, and the summary says its runs are not possible there.
-# Run as root, it first installs what it needs (MinGW-w64, Wine, GoogleTest's source, Xvfb and xdotool, a
-# Japanese font), and Wine's 32-bit half (wine32:i386) only where 32-bit programs can run.
+# Run as root, it first installs what it needs (MinGW-w64, Wine, GoogleTest's source, nlohmann-json's
+# headers, Xvfb and xdotool, a Japanese font), and Wine's 32-bit half (wine32:i386) only where 32-bit
+# programs can run.
 # Environment: BOXFERRY_LINUX_CLI  the Linux boxferry-cli to compare with (default: build/ci or
 #              build/default, built with preset "default" when neither exists); JOBS (default: nproc);
 #              BOXFERRY_NO_32BIT=1  act as a machine that cannot start 32-bit programs (to test this stage's
@@ -41,7 +42,8 @@ install_packages() {
   local need=()
   for pkg in g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
              binutils-mingw-w64-i686 wine wine64 googletest python3 cmake make \
-             xvfb xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic locales; do
+             xvfb xdotool x11-utils imagemagick fonts-wine fonts-ipafont-gothic locales \
+             nlohmann-json3-dev; do
     installed "$pkg" || need+=("$pkg")
   done
   if [ ${#need[@]} -gt 0 ]; then
