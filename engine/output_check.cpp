@@ -14,21 +14,20 @@ bool IsSeparator(char c) {
   return c == '/' || c == platform::kPathSeparator;
 }
 
-// The output itself when it is a directory, else the folder that would hold it.
-bool ExistingBase(const std::string& output, std::string& base) {
-  if (platform::IsDirectory(output)) {
-    base = output;
-    return true;
-  }
-  base = EnclosingFolder(output);
-  return !base.empty() && platform::IsDirectory(base);
+// `path` itself when it exists, else the folder that would hold it when that is a directory.
+std::string ExistingBase(const std::string& path) {
+  platform::FileIdentity id;
+  if (platform::GetIdentity(path, id)) return path;
+  const std::string folder = EnclosingFolder(path);
+  return !folder.empty() && platform::IsDirectory(folder) ? folder : std::string();
 }
 
-// The output's base and each folder above it; at least the base itself when its parents cannot be found.
-std::vector<platform::Ancestor> OutputChain(const std::string& output) {
+// The existing base of `path` and each folder above it; at least the base itself when its parents cannot be
+// found; empty when there is no base.
+std::vector<platform::Ancestor> ChainOf(const std::string& path) {
   std::vector<platform::Ancestor> chain;
-  std::string base;
-  if (!ExistingBase(output, base)) return chain;
+  const std::string base = ExistingBase(path);
+  if (base.empty()) return chain;
   if (!platform::GetAncestry(base, chain)) {
     platform::Ancestor self{base, {}};
     if (platform::GetIdentity(base, self.identity)) chain.push_back(std::move(self));
@@ -64,18 +63,18 @@ std::string EnclosingFolder(const std::string& path) {
   return path.substr(0, keep);
 }
 
+bool LiesInside(const std::string& path, const std::string& folder) {
+  return Contains(ChainOf(path), folder);
+}
+
 bool OutputOverlapsInput(const std::string& input, const std::string& output) {
-  platform::FileIdentity in;
-  if (!platform::GetIdentity(input, in)) return false;
-  const std::vector<platform::Ancestor> chain = OutputChain(output);
-  return std::any_of(chain.begin(), chain.end(),
-                     [&](const platform::Ancestor& a) { return a.identity == in; });
+  return LiesInside(output, input);
 }
 
 FolderCheck CheckFolders(const std::string& input, const std::string& output) {
   if (OutputOverlapsInput(input, output)) return {kMsgOutputInsideInput, output};
 
-  const std::vector<platform::Ancestor> chain = OutputChain(output);
+  const std::vector<platform::Ancestor> chain = ChainOf(output);
   std::vector<ThunderbirdProfile> profiles = FindThunderbirdProfiles();
   // A profile Thunderbird was started on by its path alone is in no profiles.ini.
   for (const platform::Ancestor& ancestor : chain) {

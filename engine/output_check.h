@@ -21,6 +21,11 @@ struct FolderCheck {
 // input folder. The folder that holds the input is a valid output.
 bool OutputOverlapsInput(const std::string& input, const std::string& output);
 
+// True when `path` is the folder `folder` or lies inside it, judged by identity as above: the existing
+// `path` itself (a link followed to where it leads), else the folder that would hold it, and each folder
+// above them. False when neither `path` nor its folder exists, or `folder` does not.
+bool LiesInside(const std::string& path, const std::string& folder);
+
 // Overlap first, then the profiles: every profile Thunderbird lists and every folder above the output
 // that holds a prefs.js. Reads files only.
 FolderCheck CheckFolders(const std::string& input, const std::string& output);

@@ -85,6 +85,23 @@ TEST_F(OverlapTest, EverySpellingOfTheStoreOrAFolderInsideItIsRefused) {
   EXPECT_FALSE(OutputOverlapsInput("missing", "store"));
 }
 
+// Files as well as folders: a file that exists is judged where it is (a link to it where it leads), one
+// that does not by the folder that would hold it.
+TEST_F(OverlapTest, AFileLiesInsideTheFolderThatHoldsIt) {
+  const std::string sep(1, platform::kPathSeparator);
+  WriteFile(dir_ / "store" / "Account1" / "Account.ini", "[Property]\r\n");
+  WriteFile(dir_ / "out" / "report.json", "{}");
+  std::error_code linkError;
+  fs::create_symlink(dir_ / "store" / "Account1" / "Account.ini", dir_ / "out" / "ini-link", linkError);
+  EXPECT_TRUE(LiesInside("store" + sep + "Account1" + sep + "Account.ini", "store"));
+  EXPECT_TRUE(LiesInside("store" + sep + "new.json", "store"));
+  EXPECT_TRUE(LiesInside("out" + sep + "report.json", "out"));
+  EXPECT_FALSE(LiesInside("out" + sep + "report.json", "store"));
+  EXPECT_FALSE(LiesInside("missing" + sep + "x.json", "."));
+  EXPECT_FALSE(LiesInside("out" + sep + "x.json", "missing"));
+  if (!linkError) EXPECT_TRUE(LiesInside("out" + sep + "ini-link", "store"));
+}
+
 TEST(EnclosingFolderTest, CutsTheLastNameOff) {
   const struct {
     const char* path;
