@@ -99,7 +99,9 @@ TEST_F(OverlapTest, AFileLiesInsideTheFolderThatHoldsIt) {
   EXPECT_FALSE(LiesInside("out" + sep + "report.json", "store"));
   EXPECT_FALSE(LiesInside("missing" + sep + "x.json", "."));
   EXPECT_FALSE(LiesInside("out" + sep + "x.json", "missing"));
-  if (!linkError) EXPECT_TRUE(LiesInside("out" + sep + "ini-link", "store"));
+  if (!linkError) {
+    EXPECT_TRUE(LiesInside("out" + sep + "ini-link", "store"));
+  }
 }
 
 TEST(EnclosingFolderTest, CutsTheLastNameOff) {
