@@ -45,10 +45,10 @@ void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
   if (line.last) encoder_.Finish(out);
 }
 
-int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) {
+int MboxPartWriter::WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) {
   converted_.clear();
   if (converted_.capacity() > kKeptBufferBytes) converted_.shrink_to_fit();
-  if (headerLine) {
+  if (role.header) {
     HeaderWordEdges edges;
     EncodeHeaderText(line.text, line.first, converted_, &edges);
     const bool space = !line.first && headerPieceEndedInWord_ && edges.startsWithWord;

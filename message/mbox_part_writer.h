@@ -23,7 +23,7 @@ class MboxPartWriter : public MessageParser {
 
  protected:
   int EscapeFromLine(const LinePiece& line, MboxOutput& out) override;
-  int WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) override;
+  int WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) override;
   int WriteVerbatim(const LinePiece& line, MboxOutput& out) override;
   std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) override;
 

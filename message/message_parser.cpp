@@ -2,11 +2,25 @@
 
 #include <algorithm>
 
+#include "encoding/text.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 #include "message/header_field.h"
 
 namespace boxferry {
+namespace {
+
+// Whether a field, from the text of its first line on, is a Content-Type or Content-Disposition field.
+bool TakesParameters(std::string_view field) {
+  constexpr std::string_view kContentType = "content-type";
+  constexpr std::string_view kContentDisposition = "content-disposition";
+  const std::size_t colon = field.substr(0, kContentDisposition.size() + 1).find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view name = field.substr(0, colon);
+  return encoding::EqualsNoCase(name, kContentType) || encoding::EqualsNoCase(name, kContentDisposition);
+}
+
+}  // namespace
 
 MessageParser::MessageParser(ProgressMonitor* monitor) : monitor_(monitor) {
   Reset();
@@ -29,6 +43,8 @@ void MessageParser::Reset() {
   pendingPartField_.clear();
   nested_.reset();
   route_ = Route::kMessageHeader;
+  headerLineBefore_ = false;
+  lineAfterHeader_ = false;
 }
 
 int MessageParser::BeginMessage(MboxOutput& out, std::string_view separator) {
@@ -117,12 +133,17 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
   return Transcodes(partCharset_, partTransferEncoding_) ? Route::kTranscoded : Route::kVerbatim;
 }
 
-int MessageParser::EscapeThen(const LinePiece& line, bool transcode, bool headerLine, MboxOutput& out) {
+int MessageParser::EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out) {
   if (line.first) {
     const int escaped = EscapeFromLine(line, out);
     if (escaped != 0) return escaped;
   }
-  return transcode ? WriteTranscoded(line, headerLine, out) : WriteVerbatim(line, out);
+  return transcode ? WriteTranscoded(line, role, out) : WriteVerbatim(line, out);
+}
+
+// `pending` is the field the line was just collected into.
+LineRole MessageParser::HeaderRole(const std::string& pending) const {
+  return LineRole{true, TakesParameters(pending), lineAfterHeader_};
 }
 
 int MessageParser::ParseLine(const LinePiece& line, int inHeader, MboxOutput& out) {
@@ -130,23 +151,25 @@ int MessageParser::ParseLine(const LinePiece& line, int inHeader, MboxOutput& ou
     int result = 0;
     route_ = ChooseRoute(line, inHeader, result);
     if (result != 0) return result;
+    lineAfterHeader_ = headerLineBefore_;
+    headerLineBefore_ = route_ == Route::kMessageHeader || route_ == Route::kPartHeader;
   }
   switch (route_) {
     case Route::kMessageHeader:
       Collect(pendingMessageField_, line, false);
-      return EscapeThen(line, true, true, out);
+      return EscapeThen(line, true, HeaderRole(pendingMessageField_), out);
     case Route::kBoundary:
       return WriteVerbatim(line, out);
     case Route::kPartHeader: {
       Collect(pendingPartField_, line, true);
-      const int result = EscapeThen(line, true, true, out);
+      const int result = EscapeThen(line, true, HeaderRole(pendingPartField_), out);
       if (line.IsEmptyLine()) inPartHeader_ = false;
       return result;
     }
     case Route::kTranscoded:
-      return EscapeThen(line, true, false, out);
+      return EscapeThen(line, true, LineRole{}, out);
     case Route::kVerbatim:
-      return EscapeThen(line, false, false, out);
+      return EscapeThen(line, false, LineRole{}, out);
     case Route::kNested: {
       const int result = nested_->ParseLine(line, nestedInHeader_, out);
       if (nestedInHeader_ && line.IsEmptyLine()) nestedInHeader_ = 0;

@@ -20,14 +20,19 @@ class RecordingParser : public MessageParser {
   RecordingParser(ProgressMonitor* monitor, std::vector<std::string>* log)
       : MessageParser(monitor), log_(log) {}
   bool failCreate = false;
+  // Per header line: p = of a Content-Type or Content-Disposition field, a = right after a header line.
+  std::vector<std::string> roles;
 
  protected:
   int EscapeFromLine(const LinePiece&, MboxOutput&) override {
     escaped_ = true;
     return 0;
   }
-  int WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput&) override {
-    return Record(line, escaped_ ? (headerLine ? 'h' : 't') : '?');
+  int WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput&) override {
+    if (role.header && line.last) {
+      roles.push_back(std::string(role.parameterField ? "p" : "") + (role.afterHeaderLine ? "a" : ""));
+    }
+    return Record(line, escaped_ ? (role.header ? 'h' : 't') : '?');
   }
   int WriteVerbatim(const LinePiece& line, MboxOutput&) override {
     return Record(line, escaped_ ? 'v' : 'b');
@@ -147,6 +152,45 @@ INSTANTIATE_TEST_SUITE_P(
              "", "<p>", "--inner--", "--outer", "", "tail"},
             {"h", "h", "b", "h", "h", "1b", "1h", "1h", "1t", "1b", "1h", "1h", "1v", "1v", "b", "h", "v"}}),
     [](const ::testing::TestParamInfo<RoutingCase>& info) { return std::string(info.param.name); });
+
+struct RoleCase {
+  const char* name;
+  std::vector<std::string> lines;
+  std::vector<std::string> roles;  // of the header lines of the top-level parser
+};
+
+class HeaderRoles : public ::testing::TestWithParam<RoleCase> {};
+
+TEST_P(HeaderRoles, TellTheWriterFieldAndFold) {
+  Harness h;
+  h.Run(GetParam().lines);
+  EXPECT_EQ(h.parser.roles, GetParam().roles);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parser, HeaderRoles,
+    ::testing::Values(
+        RoleCase{"ContinuationBelongsToItsField",
+                 {"Content-Type: a/b;", " name=x", "Subject: s", " more", "", "body"},
+                 {"p", "pa", "a", "a", "a"}},
+        RoleCase{"FieldNameAnyCaseNotTrimmed",
+                 {"content-disposition: x", "Content-Type : y", "Content-Typo: z", "CONTENT-TYPE:x", "X: y"},
+                 {"p", "a", "a", "pa", "a"}},
+        // A boundary line ends what a fold may continue; a continuation line opening a part header
+        // belongs to no field.
+        RoleCase{"PartHeadersAfterBoundaries",
+                 {"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Disposition: attachment;",
+                  "\tfilename=x", "", "body", "--b", " y: z", ""},
+                 {"p", "a", "p", "pa", "a", "", "a"}}),
+    [](const ::testing::TestParamInfo<RoleCase>& info) { return std::string(info.param.name); });
+
+TEST(Parser, ResetStartsWithoutAHeaderLineBefore) {
+  Harness h;
+  h.Run({"Subject: a"});
+  h.parser.Reset();
+  h.Line(" b");
+  EXPECT_EQ(h.parser.roles, (std::vector<std::string>{"", ""}));
+}
 
 // The lines of the two-part message of the parser's worked example, with the state after each line.
 TEST(Parser, WorkedTwoPartMessage) {
