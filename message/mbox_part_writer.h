@@ -6,6 +6,7 @@
 #include <string>
 
 #include "encoding/jis_encoder.h"
+#include "message/header_words.h"
 #include "message/message_parser.h"
 
 namespace boxferry {
@@ -32,7 +33,8 @@ class MboxPartWriter : public MessageParser {
 
   encoding::JisEncoder encoder_;
   bool headerPieceEndedInWord_ = false;
-  std::string converted_;  // reused between lines
+  HeaderLineEnd lastHeaderEnd_;  // what the last whole header line written ended in
+  std::string converted_;        // reused between lines
 };
 
 }  // namespace boxferry
