@@ -6,7 +6,8 @@
 //   end, or ending in a lone CR, is completed to CR LF;
 // - mboxrd: an input line of zero or more '>' and then "From " gets one '>' more, and no other output
 //   line looks like one;
-// - a message of bytes 00-7F only comes out exactly as the input, From-escaped.
+// - a message of bytes 00-7F only comes out exactly as the input, From-escaped (a line holding an ESC may
+//   become another 7-bit line: raw ISO-2022-JP in a header line is written as encoded words).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -164,7 +165,20 @@ void CheckOutput(std::string_view input, const std::string& out, std::size_t pie
 
   bool ascii = true;
   for (unsigned char c : input) ascii = ascii && c < 0x80;
-  if (ascii && decidable) Check(out == ExpectedAscii(in, add), "an ASCII message did not come out unchanged");
+  if (!ascii || !decidable) return;
+  // A header line of raw ISO-2022-JP is written as encoded words, so a line holding an ESC may change,
+  // into another line of bytes 00-7F; every other line stays as it is.
+  const std::string expected = ExpectedAscii(in, add);
+  const std::vector<Line> want = SplitLines(expected);
+  const std::vector<Line> all = SplitLines(out);
+  Check(want.size() == all.size(), "an ASCII message did not come out unchanged");
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    if (all[i].text == want[i].text && all[i].end == want[i].end) continue;
+    bool sevenBit = true;
+    for (unsigned char c : all[i].text) sevenBit = sevenBit && c < 0x80;
+    Check(want[i].text.find('\x1b') != std::string_view::npos && sevenBit && all[i].end == want[i].end,
+          "an ASCII message did not come out unchanged");
+  }
 }
 
 }  // namespace
