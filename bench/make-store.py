@@ -24,7 +24,8 @@ import os
 import random
 import sys
 
-SEP = len(b"From - \r\n")
+# The separator and the status lines Thunderbird needs after it, before every message.
+SEP = len(b"From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n")
 CRLF = b"\r\n"
 
 SENTENCES = [

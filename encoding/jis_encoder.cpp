@@ -34,6 +34,11 @@ inline unsigned LeadCell(int row, unsigned char trail, std::size_t& used) {
   return kMiddleDotCell;
 }
 
+// Code page 932's own GETA MARK, which is written in its cell like any character.
+inline bool IsSourceGeta(const unsigned char* p) {
+  return p[0] == 0x81 && p[1] == 0xAC;
+}
+
 }  // namespace
 
 char* JisEncoder::SwitchTo(Mode mode, char* w) {
@@ -82,6 +87,7 @@ char* JisEncoder::Convert(const unsigned char*& p, const unsigned char* stop, co
     }
     std::size_t used = 1;
     const unsigned cell = row < 0 ? kGetaCell : LeadCell(row, p[1], used);  // 80, A0, FD-FF: no cell
+    if (cell == kGetaCell && !(used == 2 && IsSourceGeta(p))) ++unencodable_;
     w = Put(Mode::kJis, cell, w);
     p += used;
     // The common case in Japanese text: more well-formed double-byte characters follow.
@@ -90,6 +96,7 @@ char* JisEncoder::Convert(const unsigned char*& p, const unsigned char* stop, co
       if (nextRow < 0) break;
       const std::ptrdiff_t index = Cp932DoubleIndex(nextRow, p[1]);
       if (index < 0 || kCp932ToJis[index] == 0) break;
+      if (kCp932ToJis[index] == kGetaCell && !IsSourceGeta(p)) ++unencodable_;
       *w++ = static_cast<char>(kCp932ToJis[index] >> 8);
       *w++ = static_cast<char>(kCp932ToJis[index] & 0xFF);
       p += 2;
@@ -106,6 +113,8 @@ void JisEncoder::Feed(std::string_view cp932, std::string& out) {
   if (heldLead_ != 0) {
     std::size_t used;
     const unsigned cell = LeadCell(Cp932LeadRow(heldLead_), *p, used);
+    const unsigned char pair[2] = {heldLead_, *p};
+    if (cell == kGetaCell && !(used == 2 && IsSourceGeta(pair))) ++unencodable_;
     heldLead_ = 0;
     out.append(buffer, static_cast<std::size_t>(Put(Mode::kJis, cell, buffer) - buffer));
     p += used - 1;

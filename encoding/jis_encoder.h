@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace boxferry::encoding {
 
@@ -26,6 +28,10 @@ class JisEncoder {  // streaming cp932 -> ISO-2022-JP; state carried across Feed
   // needed, and returns the bytes it took: 1 or 2. For cutting text into pieces character by character.
   std::size_t PutCharacter(std::string_view cp932, std::string& out);
   bool InAscii() const { return mode_ == Mode::kAscii; }
+  // Characters written as GETA MARK because they have no cell (the user-defined area, the single bytes
+  // 80, A0, FD-FF) since the encoder was made or last asked; a GETA MARK of the source is not counted.
+  std::int64_t unencodable() const { return unencodable_; }
+  std::int64_t TakeUnencodable() { return std::exchange(unencodable_, 0); }
   void Reset();  // back to ASCII, nothing held, no output
 
  private:
@@ -41,6 +47,7 @@ class JisEncoder {  // streaming cp932 -> ISO-2022-JP; state carried across Feed
 
   Mode mode_ = Mode::kAscii;
   unsigned char heldLead_ = 0;  // 0: none (0 is never a lead byte)
+  std::int64_t unencodable_ = 0;
 };
 
 // Whole text in one call: Feed + Finish on a fresh encoder.

@@ -18,7 +18,6 @@ class IniFile {
                   std::size_t capacity) const;
 
   const std::string& path() const { return path_; }
-  int readable() const { return readable_; }
 
  private:
   std::string path_;

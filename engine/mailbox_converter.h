@@ -1,6 +1,7 @@
 // The mail-folder level: one mbox file per folder of messages.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/store_converter.h"
@@ -19,6 +20,14 @@ class MailboxConverter : public StoreConverter {
   virtual int ConvertMessage(const std::string& messagePath, const std::string& accountName,
                              const std::string& folderName, const std::string& fileName,
                              const std::string& mboxPath, platform::File& mboxFile) = 0;
+
+ protected:
+  // Whether each folder's mbox is read back and its messages counted when the folder is done (on by
+  // default). A converter that writes no mbox of Thunderbird's form (a test's) turns it off.
+  bool check_ = true;
+
+ private:
+  int Verify(const std::string& mboxPath, std::int64_t messagesBefore, std::int64_t converted);
 };
 
 }  // namespace boxferry

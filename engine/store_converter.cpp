@@ -50,6 +50,15 @@ bool CreateEmptyFile(const std::string& path) {
 
 }  // namespace
 
+void StoreConverter::NoteSkipped(const std::string& path, ConversionReport::SkipReason reason) {
+  if (report_) report_->skipped.push_back({path, reason});
+}
+
+void StoreConverter::NoteRename(const std::string& source, const std::string& title,
+                                const std::string& output, unsigned rules) {
+  if (report_ && rules != 0) report_->renames.push_back({source, title, output, rules});
+}
+
 bool StoreConverter::EnterDirectory(const std::string& dir) {
   platform::FileIdentity id;
   if (!platform::GetIdentity(dir, id)) return false;
@@ -70,18 +79,35 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
   monitor_->SetState(kRunning);
   activeDirs_.clear();
 
+  // Only a directory other than the input folder itself counts as an account: a chosen account folder
+  // (whose Account.ini is a file), a file "accounts.txt" or a link back to the store means the user chose
+  // a folder that holds no AL-Mail accounts.
   std::vector<std::string> entries;
-  if (!platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries) ||
-      entries.empty()) {
+  platform::ListDirectory(inputFolder, platform::EntryFilter::kAccountDirs, entries);
+  platform::FileIdentity input;
+  const bool inputKnown = platform::GetIdentity(inputFolder, input);
+  std::erase_if(entries, [&](const std::string& entry) {
+    const std::string dir = JoinPath(inputFolder, entry);
+    platform::FileIdentity id;
+    if (!platform::IsDirectory(dir)) {
+      NoteSkipped(dir, ConversionReport::SkipReason::kAccountFile);
+      return true;
+    }
+    if (inputKnown && platform::GetIdentity(dir, id) && id == input) {
+      NoteSkipped(dir, ConversionReport::SkipReason::kLinkLoop);
+      return true;
+    }
+    return false;
+  });
+  if (entries.empty()) {
     monitor_->Fail(kMsgNoAccounts, inputFolder.c_str());
   } else {
     DirectoryGuard inputGuard(*this, inputFolder);
     IniFile ini;
     for (const std::string& entry : entries) {
       const std::string accountDir = JoinPath(inputFolder, entry);
-      if (!platform::IsDirectory(accountDir)) continue;
       DirectoryGuard accountGuard(*this, accountDir);
-      if (!accountGuard.entered()) continue;  // a link back into the walk's own path
+      if (!accountGuard.entered()) continue;  // it went away since it was listed
 
       std::string title;
       if (!ini.Open("Account.ini", accountDir.c_str())) {
@@ -89,9 +115,11 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
         break;
       }
       ini.ReadString("Property", "Title", title, nullptr, kIniCapacity);
-      SanitizeFolderName(title);
+      const std::string storeTitle = title;
+      unsigned rules = SanitizeFolderName(title);
       if (title.empty()) title = entry;
-      AdjustOutputName(title);
+      rules |= AdjustAccountName(title);
+      NoteRename(accountDir, storeTitle.empty() ? entry : storeTitle, title, rules);
 
       monitor_->SetCurrent(title.c_str(), nullptr, nullptr, accountDir.c_str());
       const std::string sbdDir = JoinPath(outputFolder, title + ".sbd");
@@ -140,13 +168,19 @@ int StoreConverter::ConvertFolderTree(const std::string& dir, const std::string&
 
   for (const std::string& entry : entries) {
     const std::string folderDir = JoinPath(dir, entry);
-    if (!platform::IsDirectory(folderDir)) continue;
+    if (!platform::IsDirectory(folderDir)) {
+      NoteSkipped(folderDir, ConversionReport::SkipReason::kBoxFile);
+      continue;
+    }
 
     std::string title;
     std::string type;
+    std::string storeTitle;
+    unsigned rules = 0;
     if (ini.Open("Entry.ini", folderDir.c_str())) {
       ini.ReadString("Property", "Title", title, nullptr, kIniCapacity);
-      SanitizeFolderName(title);
+      storeTitle = title;
+      rules = SanitizeFolderName(title);
       ini.ReadString("Property", "Type", type, nullptr, kIniCapacity);
     }
     if (title.empty()) {
@@ -158,11 +192,16 @@ int StoreConverter::ConvertFolderTree(const std::string& dir, const std::string&
         title = entry;
       }
     }
-    AdjustOutputName(title);
+    if (storeTitle.empty()) storeTitle = title;
+    rules |= AdjustOutputName(title);
+    NoteRename(folderDir, storeTitle, title, rules);
 
     if (encoding::EqualsNoCase(type, "Subfolder")) {
       DirectoryGuard guard(*this, folderDir);
-      if (!guard.entered()) continue;  // a link back into the walk's own path
+      if (!guard.entered()) {  // a link back into the walk's own path
+        NoteSkipped(folderDir, ConversionReport::SkipReason::kLinkLoop);
+        continue;
+      }
       monitor_->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
       const std::string sbdDir = JoinPath(outputDir, title + ".sbd");
       if (!platform::MakeDirectory(sbdDir)) {

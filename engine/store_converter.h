@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/conversion_report.h"
 #include "platform/platform.h"
 
 namespace boxferry {
@@ -29,8 +30,17 @@ class StoreConverter {
   virtual int ConvertMailbox(const std::string& folderDir, const std::string& accountTitle,
                              const std::string& folderTitle, const std::string& outputDir) = 0;
 
+  // Where the next runs record what they did (renamed titles, skipped entries, folders and their
+  // read-back, unencodable characters); null, the default, records nothing. Not owned.
+  void SetReport(ConversionReport* report) { report_ = report; }
+
  protected:
+  void NoteSkipped(const std::string& path, ConversionReport::SkipReason reason);
+  void NoteRename(const std::string& source, const std::string& title, const std::string& output,
+                  unsigned rules);
+
   ProgressMonitor* monitor_;
+  ConversionReport* report_ = nullptr;
 
  private:
   // Directories on the walk's current path, so a link back to one of them is never followed.

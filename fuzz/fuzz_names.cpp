@@ -4,13 +4,15 @@
 // - never empty (for a non-empty title), never "." or "..", no separator, no control character, none of
 //   \ / * : < > | " ? ; # %;
 // - at most 55 UTF-16 code units; valid UTF-8 stays valid UTF-8;
-// - no leading '.', no trailing '.', '~' or blank, no ending .msf .sbd .snm .toc, no bare device name;
+// - no leading '.', no trailing '.', '~' or blank, no ending .msf .sbd .snm .toc, no device name (spaces
+//   before the dot included), and as an account no name of Thunderbird's own top folders;
 // - adjusting again changes nothing.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "encoding/text.h"
 #include "encoding/utf8.h"
 #include "engine/folder_names.h"
 #include "engine/ini_file.h"
@@ -19,41 +21,25 @@
 namespace boxferry::fuzz {
 namespace {
 
-bool EndsNoCase(std::string_view text, std::string_view ending) {
-  if (text.size() < ending.size()) return false;
-  for (std::size_t i = 0; i < ending.size(); ++i) {
-    char c = text[text.size() - ending.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != ending[i]) return false;
-  }
-  return true;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    char32_t cp = 0;
-    const std::size_t used = encoding::DecodeUtf8(text, pos, cp);
-    if (cp == encoding::kReplacementCharacter && !(used == 3 && text.substr(pos, 3) == "\xEF\xBF\xBD")) {
-      return false;
-    }
-    pos += used;
-  }
-  return true;
-}
-
+// Windows' own reading, written apart from the converter's: the part before the first dot, trailing
+// spaces dropped, upper-cased, is a device.
 bool IsDeviceName(std::string_view name) {
-  std::string upper;
-  for (char c : name.substr(0, name.find('.')))
-    upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
-         upper[3] <= '9';
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = encoding::ToUpperAscii(c);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (stem == device) return true;
+  }
+  if (!stem.starts_with("COM") && !stem.starts_with("LPT")) return false;
+  const std::string_view digit = std::string_view(stem).substr(3);
+  return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+         digit == "\xC2\xB2" || digit == "\xC2\xB3";
 }
 
 void CheckName(const std::string& original, bool fromIni) {
   std::string name = original;
   if (fromIni) SanitizeFolderName(name);
-  const bool wasValidUtf8 = IsValidUtf8(name);
+  const bool wasValidUtf8 = encoding::IsWellFormedUtf8(name);
   AdjustOutputName(name);
   if (original.empty()) {
     Check(name.empty(), "an empty title became a name");
@@ -73,16 +59,24 @@ void CheckName(const std::string& original, bool fromIni) {
     Check(std::string_view("\\/*:<>|\"?;#%").find(static_cast<char>(c)) == std::string_view::npos,
           "a separator or unsafe character in a name");
   }
-  if (wasValidUtf8) Check(IsValidUtf8(name), "a name was cut inside a character");
+  if (wasValidUtf8) Check(encoding::IsWellFormedUtf8(name), "a name was cut inside a character");
   Check(name.front() != '.', "a name begins with a dot");
   Check(name.back() != '.' && name.back() != '~' && name.back() != ' ', "a name ends in . ~ or blank");
   for (std::string_view ending : {".msf", ".sbd", ".snm", ".toc"}) {
-    Check(!EndsNoCase(name, ending), "a name ends in a Thunderbird file ending");
+    Check(!encoding::EndsWithNoCase(name, ending), "a name ends in a Thunderbird file ending");
   }
   Check(!IsDeviceName(name), "a name is a Windows device name");
   std::string again = name;
   AdjustOutputName(again);
   Check(again == name, "adjusting a name twice changes it");
+  // As an account's name it also never takes one of Thunderbird's own folders at the top of Local Folders.
+  std::string account = original;
+  if (fromIni) SanitizeFolderName(account);
+  AdjustAccountName(account);
+  for (const char* role :
+       {"Inbox", "Trash", "Unsent Messages", "Drafts", "Templates", "Sent", "Junk", "Archives"}) {
+    Check(!encoding::EqualsNoCase(account, role), "an account name is one of Thunderbird's own folders");
+  }
 }
 
 }  // namespace

@@ -121,7 +121,11 @@ std::vector<Line> SplitLines(std::string_view bytes) {
       break;
     }
     std::size_t endLength = 1;
-    if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') endLength = 2;
+    if (bytes.substr(at, 3) == "\r\r\n") {
+      endLength = 3;
+    } else if (bytes.substr(at, 2) == "\r\n") {
+      endLength = 2;
+    }
     lines.push_back({bytes.substr(start, at - start), bytes.substr(at, endLength)});
     start = at + endLength;
   }

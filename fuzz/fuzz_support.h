@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/progress_view.h"
+
 namespace boxferry::fuzz {
 
 // Prints `what` and aborts (libFuzzer then keeps the input as a crash) unless `ok`.
@@ -27,7 +29,23 @@ Snapshot TakeSnapshot(const std::string& root);
 std::string ReadWhole(const std::string& path);
 bool WriteWhole(const std::string& path, std::string_view bytes);
 
-// A line as the message reader splits a file: a line ends at LF, CR LF or a lone CR.
+// Counts message boxes: converting a readable file into a writable mbox never shows one.
+class CountingView : public ProgressView {
+ public:
+  void SetItemText(int, const std::string&) override {}
+  void InvalidateItem(int) override {}
+  void EnableItem(int, bool) override {}
+  void FocusItem(int) override {}
+  void DispatchPendingMessages() override {}
+  int ShowMessageBox(const std::string&, int, int) override {
+    ++boxes;
+    return 1;
+  }
+  int boxes = 0;
+};
+
+// A line as the message reader splits a file: a line ends at LF, CR LF, CR CR LF or a lone CR (at a CR the
+// longest end is taken).
 struct Line {
   std::string_view text;
   std::string_view end;

@@ -4,14 +4,14 @@
 # report, a broken invariant or an input that takes longer than 10 s.
 #   fuzz/run.sh [SECONDS]
 #   FUZZ_BUILD_DIR=dir   build folder (default build/fuzz)
-#   FUZZ_TARGETS="a b"   only these targets (default: all five)
+#   FUZZ_TARGETS="a b"   only these targets (default: all six)
 # Inputs that fail are kept in <build folder>/fuzz-artifacts/<target>/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 build=${FUZZ_BUILD_DIR:-build/fuzz}
-targets=${FUZZ_TARGETS:-"message names profiles transcoder walk"}
+targets=${FUZZ_TARGETS:-"mbox_count message names profiles transcoder walk"}
 
 echo "== fuzz: build ($build)"
 cmake --preset fuzz -B "$build" >/dev/null || exit 1

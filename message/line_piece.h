@@ -11,7 +11,7 @@ namespace boxferry {
 // (From-escape, boundary match, emptiness, header continuation) is taken on the first piece.
 struct LinePiece {
   std::string_view text;     // bytes of this piece, line end excluded; may hold NUL bytes
-  std::string_view lineEnd;  // "\r\n", "\r", "\n" or "" (last line without one); "" unless last
+  std::string_view lineEnd;  // "\r\n", "\r\r\n", "\r", "\n" or "" (last line without one); "" unless last
   bool first = true;
   bool last = true;
 

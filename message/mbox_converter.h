@@ -30,6 +30,7 @@ class MboxConverter : public MailboxConverter {
 
  private:
   std::size_t readBufferSize_;
+  std::int64_t unencodable_ = 0;  // of the message written last
   // Kept from message to message: allocated once per converter, not once per message file.
   std::vector<char> readBuffer_;
   std::vector<char> writeBuffer_;

@@ -25,6 +25,7 @@ bool MboxOutput::WriteThrough(std::string_view bytes) {
 bool MboxOutput::Write(std::string_view bytes) {
   if (failed_) return false;
   if (bytes.empty()) return true;
+  last_ = bytes.back();
   if (bytes.size() <= buffer_.size() - used_) {
     std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();

@@ -28,7 +28,8 @@ class MboxOutput {
   // further call fails too and nothing more is written.
   bool Write(std::string_view bytes);
   bool Flush();
-  bool failed() const { return failed_; }
+  // The last byte handed to Write, or 0 before the first.
+  char lastByte() const { return last_; }
 
  private:
   bool WriteThrough(std::string_view bytes);
@@ -38,6 +39,7 @@ class MboxOutput {
   std::vector<char> own_;
   std::vector<char>& buffer_;
   std::size_t used_ = 0;
+  char last_ = 0;
   bool failed_ = false;
 };
 

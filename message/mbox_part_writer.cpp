@@ -42,6 +42,7 @@ void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
   }
   encoder_.Feed(line.text, out);
   if (line.last) encoder_.Finish(out);
+  *unencodable_ += encoder_.TakeUnencodable();
 }
 
 int MboxPartWriter::WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) {
@@ -75,7 +76,9 @@ int MboxPartWriter::WriteVerbatim(const LinePiece& line, MboxOutput& out) {
 }
 
 std::unique_ptr<MessageParser> MboxPartWriter::CreateNested(ProgressMonitor* monitor) {
-  return std::unique_ptr<MessageParser>(new (std::nothrow) MboxPartWriter(monitor));
+  std::unique_ptr<MboxPartWriter> nested(new (std::nothrow) MboxPartWriter(monitor));
+  if (nested) nested->unencodable_ = unencodable_;
+  return nested;
 }
 
 }  // namespace boxferry

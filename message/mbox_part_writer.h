@@ -22,6 +22,9 @@ class MboxPartWriter : public MessageParser {
   // to piece and returns to ASCII on the last piece. Total: every byte sequence converts.
   void TranscodeToJis(const LinePiece& line, std::string& out);
 
+  // Characters of the whole message (nested parts included) written as GETA MARK for want of a JIS cell.
+  std::int64_t unencodable() const { return *unencodable_; }
+
  protected:
   int EscapeFromLine(const LinePiece& line, MboxOutput& out) override;
   int WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) override;
@@ -32,6 +35,8 @@ class MboxPartWriter : public MessageParser {
   int WriteFailed();
 
   encoding::JisEncoder encoder_;
+  std::int64_t ownUnencodable_ = 0;
+  std::int64_t* unencodable_ = &ownUnencodable_;  // a nested writer adds to its owner's count
   bool headerPieceEndedInWord_ = false;
   HeaderLineEnd lastHeaderEnd_;  // what the last whole header line written ended in
   std::string converted_;        // reused between lines

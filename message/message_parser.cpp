@@ -45,6 +45,7 @@ void MessageParser::Reset() {
   route_ = Route::kMessageHeader;
   headerLineBefore_ = false;
   lineAfterHeader_ = false;
+  afterKeptCr_ = false;
 }
 
 int MessageParser::BeginMessage(MboxOutput& out, std::string_view separator) {
@@ -90,8 +91,11 @@ void MessageParser::Collect(std::string& pending, const LinePiece& line, bool is
   pending.append(line.text.substr(0, room));
 }
 
-bool MessageParser::Transcodes(const std::string& charset, const std::string& transferEncoding) {
-  return charset == "iso-2022-jp" && transferEncoding != "quoted-printable";
+MessageParser::Route MessageParser::BodyRoute(const std::string& charset,
+                                              const std::string& transferEncoding) {
+  if (transferEncoding == "binary") return Route::kBinary;
+  return charset == "iso-2022-jp" && transferEncoding != "quoted-printable" ? Route::kTranscoded
+                                                                            : Route::kVerbatim;
 }
 
 MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHeader, int& result) {
@@ -109,7 +113,7 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
   }
   if (inPartHeader_) return Route::kPartHeader;
   if (partCount_ == 0) {
-    return Transcodes(messageCharset_, messageTransferEncoding_) ? Route::kTranscoded : Route::kVerbatim;
+    return BodyRoute(messageCharset_, messageTransferEncoding_);
   }
   const bool embedded = partContentType_ == "message/rfc822";
   const bool multipart = partContentType_.starts_with("multipart/");
@@ -130,11 +134,11 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
     }
     return Route::kNested;
   }
-  return Transcodes(partCharset_, partTransferEncoding_) ? Route::kTranscoded : Route::kVerbatim;
+  return BodyRoute(partCharset_, partTransferEncoding_);
 }
 
 int MessageParser::EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out) {
-  if (line.first) {
+  if (line.first && !afterKeptCr_) {
     const int escaped = EscapeFromLine(line, out);
     if (escaped != 0) return escaped;
   }
@@ -146,37 +150,49 @@ LineRole MessageParser::HeaderRole(const std::string& pending) const {
   return LineRole{true, TakesParameters(pending), lineAfterHeader_};
 }
 
-int MessageParser::ParseLine(const LinePiece& line, int inHeader, MboxOutput& out) {
-  if (line.first) {
+int MessageParser::ParseLine(const LinePiece& source, int inHeader, MboxOutput& out) {
+  if (source.first) {
     int result = 0;
-    route_ = ChooseRoute(line, inHeader, result);
+    route_ = ChooseRoute(source, inHeader, result);
     if (result != 0) return result;
     lineAfterHeader_ = headerLineBefore_;
     headerLineBefore_ = route_ == Route::kMessageHeader || route_ == Route::kPartHeader;
   }
+  if (route_ == Route::kNested) {
+    afterKeptCr_ = false;
+    const int result = nested_->ParseLine(source, nestedInHeader_, out);
+    if (nestedInHeader_ && source.IsEmptyLine()) nestedInHeader_ = 0;
+    return result;
+  }
+  // Thunderbird ends lines only at LF: a lone CR, and CR CR LF, are written CR LF but in a binary body.
+  LinePiece line = source;
+  if (route_ != Route::kBinary && (line.lineEnd == "\r" || line.lineEnd == "\r\r\n")) line.lineEnd = "\r\n";
+  int result = 0;
   switch (route_) {
     case Route::kMessageHeader:
       Collect(pendingMessageField_, line, false);
-      return EscapeThen(line, true, HeaderRole(pendingMessageField_), out);
+      result = EscapeThen(line, true, HeaderRole(pendingMessageField_), out);
+      break;
     case Route::kBoundary:
-      return WriteVerbatim(line, out);
-    case Route::kPartHeader: {
+      result = WriteVerbatim(line, out);
+      break;
+    case Route::kPartHeader:
       Collect(pendingPartField_, line, true);
-      const int result = EscapeThen(line, true, HeaderRole(pendingPartField_), out);
+      result = EscapeThen(line, true, HeaderRole(pendingPartField_), out);
       if (line.IsEmptyLine()) inPartHeader_ = false;
-      return result;
-    }
+      break;
     case Route::kTranscoded:
-      return EscapeThen(line, true, LineRole{}, out);
+      result = EscapeThen(line, true, LineRole{}, out);
+      break;
     case Route::kVerbatim:
-      return EscapeThen(line, false, LineRole{}, out);
-    case Route::kNested: {
-      const int result = nested_->ParseLine(line, nestedInHeader_, out);
-      if (nestedInHeader_ && line.IsEmptyLine()) nestedInHeader_ = 0;
-      return result;
-    }
+    case Route::kBinary:
+      result = EscapeThen(line, false, LineRole{}, out);
+      break;
+    case Route::kNested:
+      break;
   }
-  return 0;
+  if (line.last) afterKeptCr_ = route_ == Route::kBinary && line.lineEnd == "\r";
+  return result;
 }
 
 }  // namespace boxferry

@@ -4,8 +4,10 @@
 //
 // Rule: header lines (message, part and embedded-message headers) are transcoded; boundary lines are
 // written unchanged; a body line is transcoded only when its governing charset is "iso-2022-jp" and its
-// transfer encoding is not "quoted-printable"; other body lines are written unchanged. Every line except a
-// boundary line first passes the From-escape.
+// transfer encoding is neither "quoted-printable" nor "binary"; other body lines are written unchanged.
+// Every line except a boundary line first passes the From-escape. Every line end that is a lone CR or
+// CR CR LF is written CR LF (Thunderbird ends lines only at LF), except in a body whose transfer encoding
+// is "binary", which keeps its bytes.
 #pragma once
 
 #include <cstddef>
@@ -59,19 +61,6 @@ class MessageParser {
   // inside a part is followed this way).
   void StartInBody(std::string_view charset, std::string_view boundary, std::string_view transferEncoding);
 
-  const std::string& messageCharset() const { return messageCharset_; }
-  const std::string& messageTransferEncoding() const { return messageTransferEncoding_; }
-  const std::string& boundaryLine() const { return boundaryLine_; }
-  int partCount() const { return partCount_; }
-  bool inPartHeader() const { return inPartHeader_; }
-  const std::string& partCharset() const { return partCharset_; }
-  const std::string& partContentType() const { return partContentType_; }
-  const std::string& partTransferEncoding() const { return partTransferEncoding_; }
-  const std::string& pendingMessageField() const { return pendingMessageField_; }
-  const std::string& pendingPartField() const { return pendingPartField_; }
-  const MessageParser* nested() const { return nested_.get(); }
-  int depth() const { return depth_; }
-
  protected:
   // Writes ">" before a line that must not be taken for a separator; called on a line's first piece.
   virtual int EscapeFromLine(const LinePiece& line, MboxOutput& out) = 0;
@@ -86,13 +75,14 @@ class MessageParser {
 
  private:
   // How the current line goes out; fixed on its first piece.
-  enum class Route { kMessageHeader, kBoundary, kPartHeader, kTranscoded, kVerbatim, kNested };
+  // kBinary: a body line whose transfer encoding is binary, written verbatim with its own line end.
+  enum class Route { kMessageHeader, kBoundary, kPartHeader, kTranscoded, kVerbatim, kBinary, kNested };
 
   Route ChooseRoute(const LinePiece& line, int inHeader, int& result);
   void Collect(std::string& pending, const LinePiece& line, bool isPart);
   int EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out);
   LineRole HeaderRole(const std::string& pending) const;
-  static bool Transcodes(const std::string& charset, const std::string& transferEncoding);
+  static Route BodyRoute(const std::string& charset, const std::string& transferEncoding);
 
   std::string messageCharset_;
   std::string messageTransferEncoding_;
@@ -111,6 +101,9 @@ class MessageParser {
   Route route_ = Route::kMessageHeader;
   bool headerLineBefore_ = false;  // the last line this parser wrote was a header line
   bool lineAfterHeader_ = false;   // the current line came right after a header line
+  // The line before ended in a lone CR that a binary part kept: Thunderbird, which ends lines only at LF,
+  // reads this line as the rest of that one, so it is no line that could be taken for a separator.
+  bool afterKeptCr_ = false;
 };
 
 }  // namespace boxferry

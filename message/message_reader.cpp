@@ -76,6 +76,32 @@ std::size_t MessageReader::PieceEnd(std::size_t limit) const {
   return next >= 0x40 && next != 0x7F ? limit - 1 : limit;
 }
 
+// At a CR the longest of CR CR LF and CR LF is taken, so CR CR CR LF is a lone CR and then CR CR LF. False
+// when the bytes read so far cannot tell yet (a CR or CR CR at their end, before the end of the file).
+bool MessageReader::LineEndAt(std::size_t at, std::string_view& lineEnd) const {
+  const char* data = buffer_.data();
+  if (data[at] == '\n') {
+    lineEnd = "\n";
+    return true;
+  }
+  const std::size_t left = end_ - at - 1;  // bytes after the CR
+  if (left >= 1 && data[at + 1] == '\n') {
+    lineEnd = "\r\n";
+    return true;
+  }
+  if (left >= 1 && data[at + 1] == '\r') {
+    if (left >= 2) {
+      lineEnd = data[at + 2] == '\n' ? std::string_view("\r\r\n") : std::string_view("\r");
+      return true;
+    }
+  } else if (left >= 1) {
+    lineEnd = "\r";
+    return true;
+  }
+  lineEnd = "\r";
+  return eof_;
+}
+
 MessageReader::Status MessageReader::Next(LinePiece& piece) {
   if (sticky_ != Status::kPiece) return sticky_;
   std::size_t scanFrom = begin_;
@@ -85,27 +111,16 @@ MessageReader::Status MessageReader::Next(LinePiece& piece) {
     const std::size_t at = static_cast<std::size_t>(found - data);
     const bool full = begin_ == 0 && end_ == buffer_.size();
     if (at < end_) {
-      std::size_t next = at + 1;
-      std::string_view lineEnd = "\n";
-      bool complete = true;
-      if (*found == '\r') {
-        if (at + 1 < end_) {
-          lineEnd = data[at + 1] == '\n' ? std::string_view("\r\n") : std::string_view("\r");
-          next = at + (lineEnd.size());
-        } else if (eof_) {
-          lineEnd = "\r";
-        } else {
-          complete = false;  // need the next byte to tell CR from CR LF
-        }
-      }
+      std::string_view lineEnd;
+      const bool complete = LineEndAt(at, lineEnd);
       if (complete) {
         piece = {std::string_view(data + begin_, at - begin_), lineEnd, !inLine_, true};
         inLine_ = false;
-        begin_ = next;
+        begin_ = at + lineEnd.size();
         return Status::kPiece;
       }
       if (full) {
-        // The buffer holds nothing but this line's text and a CR: hand out the text before the CR.
+        // The buffer holds nothing but this line's text and one or two CRs: hand out the text before them.
         piece = {std::string_view(data + begin_, at - begin_), std::string_view(), !inLine_, false};
         inLine_ = true;
         begin_ = at;

@@ -1,10 +1,12 @@
-// Splits a message file into lines in one buffered pass: a line ends at LF, CR LF or a lone CR, and keeps
-// its own line end. A line longer than the buffer is handed out in pieces cut between characters.
+// Splits a message file into lines in one buffered pass: a line ends at LF, CR LF, CR CR LF (a damaged
+// CR LF) or a lone CR, and keeps its own line end. A line longer than the buffer is handed out in pieces
+// cut between characters.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "message/byte_stream.h"
@@ -38,11 +40,10 @@ class MessageReader {
   // kError every further call returns the same.
   Status Next(LinePiece& piece);
 
-  std::int64_t bytesRead() const { return bytesRead_; }
-
  private:
   bool Refill();  // compacts the buffer and reads once; false on a read error or a shrunken file
   std::size_t PieceEnd(std::size_t limit) const;
+  bool LineEndAt(std::size_t at, std::string_view& lineEnd) const;
 
   std::optional<FileSource> fileSource_;
   ByteSource& source_;

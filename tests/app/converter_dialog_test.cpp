@@ -7,15 +7,17 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/fake_window.h"
-#include "app/test_store.h"
 #include "engine/control_ids.h"
 #include "engine/mailbox_converter.h"
 #include "engine/messages.h"
+#include "support/param_name.h"
 #include "support/temp_dir.h"
+#include "support/test_store.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -24,8 +26,8 @@
 namespace boxferry {
 namespace {
 
-using testing::FakeWindow;
-using testing::TempDir;
+using test::FakeWindow;
+using test::TempDir;
 
 // Appends each message file as it stands behind a separator; can fail at a chosen message.
 class FakeConverter : public MailboxConverter {
@@ -39,7 +41,7 @@ class FakeConverter : public MailboxConverter {
     if (failure_ != Failure::kNone && ++seen_ == failAt_) {
       return failure_ == Failure::kReported ? monitor_->Fail(kMsgFileReadFailed) : -1;
     }
-    const std::string text = "From - \r\n" + testing::ReadFile(messagePath);
+    const std::string text = "From - \r\n" + test::ReadFile(messagePath);
     return mboxFile.WriteAll(text.data(), text.size()) ? 0 : -1;
   }
 
@@ -108,6 +110,10 @@ struct ReadinessCase {
   std::string input;
   std::string output;
 };
+
+void PrintTo(const ReadinessCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ReadinessTest : public ::testing::TestWithParam<ReadinessCase> {};
 
@@ -222,12 +228,12 @@ TEST(ConverterDialogTest, OutputChooserOpensAtLocalFolders) {
 // reason in the status line, and a press that slips through writes nothing.
 TEST(ConverterDialogTest, OverlapKeepsStartOff) {
   TempDir dir;
-  testing::WriteStore(dir / "store", 1);
+  test::WriteStore(dir / "store", 1);
   std::error_code linkError;
   std::filesystem::create_directory_symlink(dir / "store", dir / "link", linkError);
   std::vector<std::string> outputs = {(dir / "store").string() + "/", (dir / "store" / "Account1").string()};
   if (!linkError) outputs.push_back((dir / "link").string());
-  const std::string before = testing::DescribeTree(dir / "store");
+  const std::string before = test::DescribeTree(dir / "store");
   for (const std::string& output : outputs) {
     FakeWindow window;
     ConverterDialog dialog(window, Fake());
@@ -239,7 +245,7 @@ TEST(ConverterDialogTest, OverlapKeepsStartOff) {
     EXPECT_FALSE(window.Enabled(kStartButton)) << output;
     EXPECT_EQ(window.Text(kStatusText), FirstLine(MessageText(kMsgOutputInsideInput))) << output;
     dialog.Start();
-    EXPECT_EQ(testing::DescribeTree(dir / "store"), before) << output;
+    EXPECT_EQ(test::DescribeTree(dir / "store"), before) << output;
   }
 }
 
@@ -250,9 +256,9 @@ class ProfileDialogTest : public ::testing::Test {
   void SetUp() override {
     if (const char* home = std::getenv("HOME")) savedHome_ = home;
     setenv("HOME", dir_.str().c_str(), 1);
-    testing::WriteStore(dir_ / "store", 2);
+    test::WriteStore(dir_ / "store", 2);
     std::filesystem::create_directories(LocalFolders());
-    testing::WriteFile(dir_ / ".thunderbird" / "profiles.ini", "[Profile0]\nName=p\nIsRelative=1\nPath=p\n");
+    test::WriteFile(dir_ / ".thunderbird" / "profiles.ini", "[Profile0]\nName=p\nIsRelative=1\nPath=p\n");
   }
   void TearDown() override {
     if (savedHome_) {
@@ -264,11 +270,11 @@ class ProfileDialogTest : public ::testing::Test {
   std::filesystem::path Profile() const { return dir_ / ".thunderbird" / "p"; }
   std::filesystem::path LocalFolders() const { return Profile() / "Mail" / "Local Folders"; }
   void Prefs(const std::string& store) {
-    testing::WriteFile(Profile() / "prefs.js",
-                       "user_pref(\"mail.server.server1.type\", \"none\");\n"
-                       "user_pref(\"mail.server.server1.directory-rel\", \"[ProfD]Mail/Local Folders\");\n"
-                       "user_pref(\"mail.server.server1.storeContractID\", \"@mozilla.org/msgstore/" +
-                           store + ";1\");\n");
+    test::WriteFile(Profile() / "prefs.js",
+                    "user_pref(\"mail.server.server1.type\", \"none\");\n"
+                    "user_pref(\"mail.server.server1.directory-rel\", \"[ProfD]Mail/Local Folders\");\n"
+                    "user_pref(\"mail.server.server1.storeContractID\", \"@mozilla.org/msgstore/" +
+                        store + ";1\");\n");
   }
   void Choose(ConverterDialog& dialog, FakeWindow& window) {
     dialog.Initialize();
@@ -297,7 +303,7 @@ TEST_F(ProfileDialogTest, ARunningThunderbirdIsSaidAndStartWritesNothingUntilItE
   EXPECT_TRUE(std::filesystem::is_empty(LocalFolders()));
   std::filesystem::remove(Profile() / "lock");
   dialog.Start();
-  EXPECT_EQ(testing::CountMboxMessages(LocalFolders() / "テスト.sbd" / "郵便受け"), 2);
+  EXPECT_EQ(test::CountMboxMessages(LocalFolders() / "テスト.sbd" / "郵便受け"), 2);
 }
 
 TEST_F(ProfileDialogTest, MaildirLocalFoldersKeepStartOff) {
@@ -360,6 +366,10 @@ struct CancelCase {
   bool asksToStop;  // box 119
 };
 
+void PrintTo(const CancelCase& c, std::ostream* os) {
+  *os << "Cancel while " << test::RunStateName(c.before);
+}
+
 class CancelRequestTest : public ::testing::TestWithParam<CancelCase> {};
 
 // The Cancel/Close button, Escape and the close box all arrive here.
@@ -388,7 +398,7 @@ INSTANTIATE_TEST_SUITE_P(States, CancelRequestTest,
                                            CancelCase{kCancelling, kCancelling, false, false},
                                            CancelCase{kFailed, kFailed, false, false},
                                            CancelCase{kCompleted, kCompleted, false, false}),
-                         [](const auto& info) { return "State" + std::to_string(int(info.param.before)); });
+                         [](const auto& info) { return test::RunStateName(info.param.before); });
 
 // Chooses `in` and `out` and presses Start.
 void StartRun(FakeWindow& window, ConverterDialog& dialog, const std::string& in, const std::string& out) {
@@ -408,13 +418,17 @@ struct RunCase {
   std::string files;
 };
 
+void PrintTo(const RunCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class StartTest : public ::testing::TestWithParam<RunCase> {};
 
 // Whatever the run's outcome, the dialog adds nothing of its own and is ready for the next run.
 TEST_P(StartTest, RunEndsReadyWithItsOwnMessageOnly) {
   const RunCase& c = GetParam();
   TempDir store, output;
-  testing::WriteStore(store.path(), 3);
+  test::WriteStore(store.path(), 3);
   FakeWindow window;
   ConverterDialog dialog(window, Fake(c.failure, c.failAt));
   dialog.Initialize();
@@ -451,22 +465,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ConverterDialogTest, StartConvertsTheChosenFoldersAndCanRunAgain) {
   TempDir store, output, output2;
-  testing::WriteStore(store.path(), 3);
+  test::WriteStore(store.path(), 3);
   FakeWindow window;
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();
   StartRun(window, dialog, store.str(), output.str());
-  EXPECT_EQ(testing::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 3);
+  EXPECT_EQ(test::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 3);
   EXPECT_EQ(window.Text(kAccountCountText), "1");
   EXPECT_EQ(window.Text(kFolderCountText), "1");
   // Same input, another output: a second run from Ready.
   StartRun(window, dialog, store.str(), output2.str());
-  EXPECT_EQ(testing::CountMboxMessages(output2.path() / u8"テスト.sbd" / u8"郵便受け"), 3);
+  EXPECT_EQ(test::CountMboxMessages(output2.path() / u8"テスト.sbd" / u8"郵便受け"), 3);
 }
 
 TEST(ConverterDialogTest, StartOutsideReadyDoesNothing) {
   TempDir store, output;
-  testing::WriteStore(store.path(), 2);
+  test::WriteStore(store.path(), 2);
   FakeWindow window;
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();
@@ -489,14 +503,14 @@ TEST(ConverterDialogTest, StartOutsideReadyDoesNothing) {
   dialog.Start();
   EXPECT_EQ(nested > 0, true);
   EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconInformation, kMsgCompleted)});
-  EXPECT_EQ(testing::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 2);
+  EXPECT_EQ(test::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 2);
 }
 
 // A cancel from the message pump in the middle of a run: box 119, the run stops after the file in hand,
 // and the counters tell what was finished.
 TEST(ConverterDialogTest, CancelDuringARunStopsAfterTheCurrentFile) {
   TempDir store, output;
-  testing::WriteStore(store.path(), 50);
+  test::WriteStore(store.path(), 50);
   FakeWindow window;
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();
@@ -511,7 +525,7 @@ TEST(ConverterDialogTest, CancelDuringARunStopsAfterTheCurrentFile) {
   EXPECT_EQ(window.boxes, std::vector<std::string>{Box(kIconStop, kMsgCancelled)});
   EXPECT_EQ(window.Text(kStatusText), MessageText(kMsgCancelled));
   EXPECT_EQ(window.Text(kFileCountText), "7");
-  EXPECT_EQ(testing::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 7);
+  EXPECT_EQ(test::CountMboxMessages(output.path() / u8"テスト.sbd" / u8"郵便受け"), 7);
   EXPECT_EQ(dialog.monitor().state(), kReady);
   EXPECT_TRUE(window.Enabled(kStartButton));
   EXPECT_EQ(window.closed, 0);  // the Cancel did not close the window
@@ -521,7 +535,7 @@ TEST(ConverterDialogTest, CancelDuringARunStopsAfterTheCurrentFile) {
 // cannot be pressed.
 TEST(ConverterDialogTest, ButtonsDuringARun) {
   TempDir store, output;
-  testing::WriteStore(store.path(), 2);
+  test::WriteStore(store.path(), 2);
   FakeWindow window;
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();
@@ -547,7 +561,7 @@ TEST(ConverterDialogTest, ButtonsDuringARun) {
 // The About entry opens the box in every state; while it is open during a run, the run does not move.
 TEST(ConverterDialogTest, AboutOpensDuringARunAndTheRunWaits) {
   TempDir store, output;
-  testing::WriteStore(store.path(), 5);
+  test::WriteStore(store.path(), 5);
   FakeWindow window;
   ConverterDialog dialog(window, Fake());
   dialog.Initialize();

@@ -11,7 +11,7 @@
 
 #include "app/dialog_window.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 
 class FakeWindow : public DialogWindow {
  public:
@@ -68,4 +68,4 @@ class FakeWindow : public DialogWindow {
   std::function<void()> onAbout;
 };
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

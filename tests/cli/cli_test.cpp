@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,18 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
 struct Outcome {
   int exitCode = -1;
   std::string out;
@@ -46,21 +33,15 @@ struct Outcome {
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() / ("boxferry-cli-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "out");
-  }
-  void TearDown() override { fs::remove_all(root_); }
+  void SetUp() override { fs::create_directories(root_ / "out"); }
 
   // A store with one account (title 仕事 in Shift_JIS) and one folder of messages.
   fs::path MakeStore(const std::vector<std::string>& messages) {
     const fs::path account = root_ / "in" / "Account1";
     fs::create_directories(account / "Inbox.box");
-    WriteAll(account / "Account.ini", "[Property]\r\nTitle=\x8e\x64\x8e\x96\r\n");
+    test::WriteFile(account / "Account.ini", "[Property]\r\nTitle=\x8e\x64\x8e\x96\r\n");
     for (std::size_t i = 0; i < messages.size(); ++i) {
-      WriteAll(account / "Inbox.box" / ("0000000" + std::to_string(i + 1) + ".ALM"), messages[i]);
+      test::WriteFile(account / "Inbox.box" / ("0000000" + std::to_string(i + 1) + ".ALM"), messages[i]);
     }
     return root_ / "in";
   }
@@ -107,8 +88,8 @@ class Cli : public ::testing::Test {
     waitpid(pid, &status, 0);
     Outcome o;
     o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-    o.out = ReadAll(root_ / "stdout");
-    o.err = ReadAll(root_ / "stderr");
+    o.out = test::ReadFile(root_ / "stdout");
+    o.err = test::ReadFile(root_ / "stderr");
     return o;
   }
 
@@ -116,7 +97,8 @@ class Cli : public ::testing::Test {
     return Wait(Start(args, setup));
   }
 
-  fs::path root_;
+  test::TempDir dir_;
+  const fs::path root_ = dir_.path();
 };
 
 std::string LastLine(const std::string& text) {
@@ -222,7 +204,7 @@ TEST_F(Cli, FolderErrorsNameThePathAndTheReason) {
 TEST_F(Cli, AnOutputInTheStoreIsRefusedAndTheStoreStaysUntouched) {
   const fs::path in = MakeStore({"Subject: a\r\nTo: x\r\n\r\nbody\r\n"});
   fs::create_directory_symlink(in, root_ / "link");
-  const std::string before = boxferry::testing::DescribeTree(in);
+  const std::string before = test::DescribeTree(in);
   const std::string abs = fs::absolute(in).string();
   const struct {
     std::string input;
@@ -236,7 +218,7 @@ TEST_F(Cli, AnOutputInTheStoreIsRefusedAndTheStoreStaysUntouched) {
     EXPECT_EQ(o.exitCode, 2) << c.output;
     EXPECT_EQ(o.err, Shown(kMsgOutputInsideInput) + c.output + "\n") << c.output;
     EXPECT_EQ(o.out, "");
-    EXPECT_EQ(boxferry::testing::DescribeTree(in), before) << c.output;
+    EXPECT_EQ(test::DescribeTree(in), before) << c.output;
   }
 }
 
@@ -260,13 +242,13 @@ TEST_F(Cli, AFailureNamesThePathAndTheSystemsReason) {
 fs::path MakeProfile(const fs::path& home, const std::string& store) {
   const fs::path profile = home / ".thunderbird" / "x1y2.default-release";
   fs::create_directories(profile / "Mail" / "Local Folders");
-  WriteAll(home / ".thunderbird" / "profiles.ini",
-           "[Profile0]\nName=default-release\nIsRelative=1\nPath=x1y2.default-release\nDefault=1\n");
-  WriteAll(profile / "prefs.js",
-           "user_pref(\"mail.accountmanager.localfoldersserver\", \"server1\");\n"
-           "user_pref(\"mail.server.server1.directory-rel\", \"[ProfD]Mail/Local Folders\");\n"
-           "user_pref(\"mail.server.server1.storeContractID\", \"@mozilla.org/msgstore/" +
-               store + ";1\");\n");
+  test::WriteFile(home / ".thunderbird" / "profiles.ini",
+                  "[Profile0]\nName=default-release\nIsRelative=1\nPath=x1y2.default-release\nDefault=1\n");
+  test::WriteFile(profile / "prefs.js",
+                  "user_pref(\"mail.accountmanager.localfoldersserver\", \"server1\");\n"
+                  "user_pref(\"mail.server.server1.directory-rel\", \"[ProfD]Mail/Local Folders\");\n"
+                  "user_pref(\"mail.server.server1.storeContractID\", \"@mozilla.org/msgstore/" +
+                      store + ";1\");\n");
   return profile;
 }
 
@@ -329,9 +311,10 @@ TEST_F(Cli, CompletedRun) {
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(LastLine(o.out), "アカウント数：1  フォルダ数：1  ファイル数：2");
   EXPECT_EQ(o.err, Shown(kMsgCompleted));  // no status line when standard error is not a terminal
+  const std::string start = "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
   EXPECT_EQ(
-      ReadAll(root_ / "out" / "仕事.sbd" / "郵便受け"),
-      "From - \r\nSubject: a\r\nTo: x\r\n\r\n>From me\r\nFrom - \r\nSubject: b\r\nTo: x\r\n\r\nbody\r\n");
+      test::ReadFile(root_ / "out" / "仕事.sbd" / "郵便受け"),
+      start + "Subject: a\r\nTo: x\r\n\r\n>From me\r\n" + start + "Subject: b\r\nTo: x\r\n\r\nbody\r\n");
 }
 
 TEST_F(Cli, FailedRunShowsTheWholeMessage) {
@@ -348,7 +331,7 @@ TEST_F(Cli, InterruptCancelsAfterTheCurrentFile) {
   constexpr int kMessages = 20000;
   const fs::path in = MakeStore({"Subject: 1\r\nTo: x\r\n\r\nbody\r\n"});
   const fs::path inbox = in / "Account1" / "Inbox.box";
-  const std::string message = ReadAll(inbox / "00000001.ALM");
+  const std::string message = test::ReadFile(inbox / "00000001.ALM");
   for (int i = 2; i <= kMessages; ++i) {
     std::ofstream(inbox / ("m" + std::to_string(i) + ".ALM"), std::ios::binary) << message;
   }
@@ -359,10 +342,11 @@ TEST_F(Cli, InterruptCancelsAfterTheCurrentFile) {
   const Outcome o = Wait(pid);
   ASSERT_EQ(o.exitCode, 130) << "the run ended before the interrupt arrived";
   EXPECT_EQ(o.err, Shown(kMsgCancelled));
-  const std::string out = ReadAll(mbox);
+  const std::string out = test::ReadFile(mbox);
   std::size_t separators = 0;
   for (std::size_t pos = 0; (pos = out.find("From - \r\n", pos)) != std::string::npos; pos += 9) ++separators;
-  EXPECT_EQ(out.size(), separators * ("From - \r\n" + message).size());  // only whole messages
+  const std::string start = "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
+  EXPECT_EQ(out.size(), separators * (start + message).size());  // only whole messages
   EXPECT_LT(separators, static_cast<std::size_t>(kMessages));
   EXPECT_EQ(LastLine(o.out), "アカウント数：0  フォルダ数：0  ファイル数：" + std::to_string(separators));
 }
@@ -420,7 +404,7 @@ class CapturedStderr {
   ~CapturedStderr() { Restore(); }
   std::string Text() {
     Restore();
-    return ReadAll(file_);
+    return test::ReadFile(file_);
   }
 
  private:
@@ -437,7 +421,8 @@ class CapturedStderr {
 
 // The terminal echoes "^C" right after the status line; the cancel message must not stand behind it.
 TEST(ConsoleView, TheEchoedInterruptIsClearedWithTheStatusLine) {
-  const fs::path file = fs::temp_directory_path() / ("boxferry-cli-stderr-" + std::to_string(getpid()));
+  test::TempDir dir;
+  const fs::path file = dir / "stderr";
   std::string text;
   std::string line;
   {
@@ -455,7 +440,6 @@ TEST(ConsoleView, TheEchoedInterruptIsClearedWithTheStatusLine) {
     SetMainWindow(nullptr);
     text = capture.Text();
   }
-  fs::remove(file);
   const std::string clear = "\r" + std::string(Columns(line) + 2, ' ') + "\r";
   EXPECT_TRUE(text.starts_with("\r" + line)) << text;
   EXPECT_TRUE(text.ends_with(clear + "処理を中断しました.\n")) << text;

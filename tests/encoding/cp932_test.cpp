@@ -45,8 +45,8 @@ TEST(Cp932, DecodesSingleBytesDoubleBytesAndIllFormedInput) {
   for (const auto& c : cases) {
     char32_t cp = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(c.bytes.data());
-    EXPECT_EQ(DecodeCp932(p, c.bytes.size(), cp), c.used) << testing::PrintToString(c.bytes);
-    EXPECT_EQ(cp, c.cp) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(DecodeCp932(p, c.bytes.size(), cp), c.used) << ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(cp, c.cp) << ::testing::PrintToString(c.bytes);
   }
 }
 

@@ -85,7 +85,7 @@ TEST(JisEncoder, KnownLinesByteForByte) {
       {"\x85\x80\x82", "\x1B$B!&!&\x1B(B"},                  // undefined pair, lone lead at the end
       {"", ""},
   };
-  for (const auto& [in, out] : cases) EXPECT_EQ(Cp932ToJis(in), out) << testing::PrintToString(in);
+  for (const auto& [in, out] : cases) EXPECT_EQ(Cp932ToJis(in), out) << ::testing::PrintToString(in);
 }
 
 TEST(JisEncoder, EveryCodeReachesTheClientAsItsCharacterOrGeta) {
@@ -138,12 +138,12 @@ TEST(JisEncoder, CharactersWithTwoNamesOrNoCell) {
       {"\x80", "\x1B$B\".\x1B(B"},     {"\xB1", "\x1B(I1\x1B(B"},
   };
   for (const auto& [in, out] : cases) {
-    EXPECT_EQ(Cp932ToJis(in), out) << testing::PrintToString(in);
+    EXPECT_EQ(Cp932ToJis(in), out) << ::testing::PrintToString(in);
     JisEncoder encoder;
     std::string jis;
     EXPECT_EQ(encoder.PutCharacter(in, jis), in.size());
     encoder.Finish(jis);
-    EXPECT_EQ(jis, out) << testing::PrintToString(in);
+    EXPECT_EQ(jis, out) << ::testing::PrintToString(in);
   }
 }
 
@@ -179,7 +179,7 @@ TEST(JisEncoder, MixedTextDecodesBackAndKeepsEscapeDiscipline) {
     const std::string text = MixedText(seed, 40);
     std::string without_esc = text;
     std::erase(without_esc, '\x1B');  // raw ESC bytes would make the client-side decoding ambiguous
-    EXPECT_EQ(DecodeJis(Cp932ToJis(without_esc)), Expected(without_esc)) << testing::PrintToString(text);
+    EXPECT_EQ(DecodeJis(Cp932ToJis(without_esc)), Expected(without_esc)) << ::testing::PrintToString(text);
   }
 }
 

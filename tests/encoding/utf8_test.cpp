@@ -30,7 +30,7 @@ TEST(Utf8, InvalidSequencesGiveReplacementForOneByte) {
   };
   for (const auto& s : bad) {
     char32_t cp = 0;
-    EXPECT_EQ(DecodeUtf8(s, 0, cp), 1u) << testing::PrintToString(s);
+    EXPECT_EQ(DecodeUtf8(s, 0, cp), 1u) << ::testing::PrintToString(s);
     EXPECT_EQ(cp, 0xFFFDu);
   }
   char32_t cp = 0;

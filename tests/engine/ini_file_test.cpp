@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -9,8 +10,8 @@
 namespace boxferry {
 namespace {
 
-using testing::TempDir;
-using testing::WriteFile;
+using test::TempDir;
+using test::WriteFile;
 
 std::string ReadTitle(const std::string& content, const char* key = "Title", std::size_t capacity = 1024) {
   TempDir dir;
@@ -27,6 +28,10 @@ struct IniCase {
   std::string content;
   std::string expected;
 };
+
+void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class IniSyntaxTest : public ::testing::TestWithParam<IniCase> {};
 

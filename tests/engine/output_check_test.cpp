@@ -21,8 +21,8 @@ namespace boxferry {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteFile;
+using test::TempDir;
+using test::WriteFile;
 
 // Runs the test inside a scratch directory holding a store, so relative spellings can be tried.
 class OverlapTest : public ::testing::Test {

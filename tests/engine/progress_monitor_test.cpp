@@ -2,16 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "engine/messages.h"
+#include "support/param_name.h"
 #include "support/recording_view.h"
 
 namespace boxferry {
 namespace {
 
-using testing::RecordingView;
+using test::RecordingView;
 using Calls = std::vector<std::string>;
 
 // Brings a fresh monitor into `state` through the requests a real run makes.
@@ -31,6 +33,14 @@ struct Transition {
   int result;
   Calls calls;  // what the view sees, box texts included
 };
+
+// "RunningAsksCancelling": the state and the request.
+std::string TransitionName(const Transition& t) {
+  return test::RunStateName(t.from) + "Asks" + test::RunStateName(t.request);
+}
+void PrintTo(const Transition& t, std::ostream* os) {
+  *os << TransitionName(t);
+}
 
 const std::string kClose = "text 1014 閉じる";
 
@@ -75,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         Transition{kFailed, 6, kReady, 1, kFinishCalls}, Transition{kCompleted, 6, kReady, 1, kFinishCalls},
         Transition{kCancelling, 5, kCancelling, 0, kNone}, Transition{kCancelling, 4, kCancelling, 0, kNone},
         Transition{kFailed, 3, kFailed, 0, kNone}, Transition{kCompleted, 0, kCompleted, 0, kNone},
-        Transition{kCompleted, 2, kCompleted, 0, kNone}));
+        Transition{kCompleted, 2, kCompleted, 0, kNone}),
+    [](const auto& info) { return TransitionName(info.param); });
 
 TEST(ProgressMonitorTest, ShowsCountersNamesAndStatusEachFollowedByOnePump) {
   ProgressMonitor monitor;

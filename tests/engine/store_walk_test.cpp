@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,20 +19,22 @@ namespace boxferry {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DescribeTree;
-using testing::RecordingView;
-using testing::TempDir;
-using testing::WriteFile;
+using test::DescribeTree;
+using test::RecordingView;
+using test::TempDir;
+using test::WriteFile;
 
+// Copies each message file into the mbox as it stands: the walk's own bytes, no Thunderbird form to
+// read back.
 class PassThroughConverter : public MailboxConverter {
  public:
-  using MailboxConverter::MailboxConverter;
+  explicit PassThroughConverter(ProgressMonitor* monitor) : MailboxConverter(monitor) { check_ = false; }
 
   int ConvertMessage(const std::string& messagePath, const std::string&, const std::string& folderName,
                      const std::string& fileName, const std::string&, platform::File& mboxFile) override {
     seen.push_back(folderName + "/" + fileName);
     if (beforeMessage) beforeMessage(fileName);
-    const std::string bytes = testing::ReadFile(messagePath);
+    const std::string bytes = test::ReadFile(messagePath);
     mboxFile.WriteAll(bytes.data(), bytes.size());
     return 0;
   }
@@ -74,7 +77,8 @@ class StoreWalkTest : public ::testing::Test {
 // Shift_JIS bytes of 仕事 (work).
 const std::string kWorkSjis = "\x8E\x64\x8E\x96";
 
-TEST_F(StoreWalkTest, WorkedExampleGivesTheExactTreeAndCounters) {
+// One account with an Inbox, a container holding a mail folder, and an empty mail folder.
+TEST_F(StoreWalkTest, AccountWithContainerAndEmptyFolderGivesTheExactTreeAndCounters) {
   Put("Account1/Account.ini", Ini("Work"));
   Put("Account1/Inbox.box/1.ALM", "one\r\n");
   Put("Account1/Inbox.box/2.ALM", "two\r\n");
@@ -109,6 +113,10 @@ struct TitleCase {
   std::string output;
 };
 
+void PrintTo(const TitleCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class FolderTitleTest : public StoreWalkTest, public ::testing::WithParamInterface<TitleCase> {};
 
 TEST_P(FolderTitleTest, ResolvesTheOutputName) {
@@ -118,7 +126,7 @@ TEST_P(FolderTitleTest, ResolvesTheOutputName) {
   Put("Account1/" + c.dirName + "/1.ALM", "m");
   ASSERT_EQ(Run(), 0) << OnlyBox();
   // A UTF-8 name: on Windows a path made from a plain std::string would not be read as UTF-8.
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / std::u8string(c.output.begin(), c.output.end())), "m");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / std::u8string(c.output.begin(), c.output.end())), "m");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,7 +187,7 @@ TEST_F(StoreWalkTest, SameTitleFoldersAppendAndContainerFileIsReused) {
   Put("Account1/c.box/Entry.ini", Ini("Sub"));
   Put("Account1/c.box/1.ALM", "second\r\n");
   ASSERT_EQ(Run(), 0) << OnlyBox();
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / "Sub"), "first\r\nsecond\r\n");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / "Sub"), "first\r\nsecond\r\n");
   EXPECT_TRUE(fs::is_directory(Out() / "A.sbd" / "Sub.sbd"));
 }
 
@@ -189,6 +197,10 @@ struct FailureCase {
   int message;
   std::string treeAfter;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WalkFailureTest : public StoreWalkTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -207,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoAccountDirectories", [](StoreWalkTest& t) { t.Put("Other/x", ""); }, kMsgNoAccounts,
                     ""},
         FailureCase{"OnlyFilesNamedAccount", [](StoreWalkTest& t) { t.Put("Account.txt", ""); },
-                    kMsgUnexpected, ""},
+                    kMsgNoAccounts, ""},
         FailureCase{"MissingAccountIni",
                     [](StoreWalkTest& t) {
                       t.Put("Account1/Account.ini", Ini("First"));
@@ -282,7 +294,7 @@ TEST_F(StoreWalkTest, CancelFromNestedHandlerStopsAfterTheCurrentFile) {
   };
   EXPECT_NE(Run(), 0);
   EXPECT_EQ(converter_.seen, (std::vector<std::string>{"m.box/1.ALM", "m.box/2.ALM"}));
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / "m.box"), "1.ALM2.ALM");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / "m.box"), "1.ALM2.ALM");
   EXPECT_EQ(monitor_.fileCount(), 2);
   EXPECT_EQ(monitor_.folderCount(), 0);
   EXPECT_EQ(monitor_.accountCount(), 0);
@@ -302,16 +314,16 @@ TEST_F(StoreWalkTest, LinkLoopsAreSkipped) {
   fs::create_directory_symlink(".", In() / "Account1/c.box/self.box");
   fs::create_directory_symlink(In() / "Account1", In() / "Account1/up.box");
   ASSERT_EQ(Run(), 0) << OnlyBox();
-  EXPECT_EQ(testing::ReadFile(Out() / "A.sbd" / "C.sbd" / "m.box"), "x");
+  EXPECT_EQ(test::ReadFile(Out() / "A.sbd" / "C.sbd" / "m.box"), "x");
 }
 
 TEST_F(StoreWalkTest, NoDescriptorLeaksOnAnyWayOut) {
-  const int before = testing::OpenDescriptorCount();
+  const int before = test::OpenDescriptorCount();
   Put("Account1/Account.ini", Ini("A"));
   Put("Account1/m.box/1.ALM", "x");
   Put("Account2/Account.ini", Ini("A"));
   EXPECT_NE(Run(), 0);
-  EXPECT_EQ(testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(test::OpenDescriptorCount(), before);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ namespace boxferry {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteFile;
+using test::TempDir;
+using test::WriteFile;
 using Prefs = std::map<std::string, std::string>;
 
 struct PrefsCase {
@@ -26,6 +27,10 @@ struct PrefsCase {
   std::string text;
   Prefs expected;
 };
+
+void PrintTo(const PrefsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PrefsTest : public ::testing::TestWithParam<PrefsCase> {};
 
@@ -98,6 +103,10 @@ struct ProfileCase {
   std::string localFolders;  // relative to the profile; "/..." absolute; empty: none
   StoreFormat format;
 };
+
+void PrintTo(const ProfileCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ReadProfileTest : public ::testing::TestWithParam<ProfileCase> {};
 

@@ -1,7 +1,7 @@
-// 108 from a close that fails. A network file system (or FUSE, or a disk quota enforced by the server)
-// may keep written bytes back and learn only at close that they cannot be stored; the run must then stop
-// at that folder as for any failed write, never report success. Made real by a FUSE file system of our
-// own that commits bytes at close against a quota (commit_on_close_fs.cpp).
+// kMsgFileWriteFailed from a close that fails. A network file system (or FUSE, or a disk quota enforced by
+// the server) may keep written bytes back and learn only at close that they cannot be stored; the run must
+// then stop at that folder as for any failed write, never report success. Made real by a FUSE file system of
+// our own that commits bytes at close against a quota (commit_on_close_fs.cpp).
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -17,7 +17,7 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 // The file system mounted on `where`, its files kept in `backing`, while the object lives.
 class CommitOnCloseMount {

@@ -2,6 +2,7 @@
 // by a real condition of the file system.
 #include <cerrno>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "faults/fault_fixture.h"
@@ -17,6 +18,10 @@ struct DetailCase {
   // Prepares the store and the output; returns the path the detail must name.
   std::function<fs::path(FaultTest&)> make;
 };
+
+void PrintTo(const DetailCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class FailureDetailTest : public FaultTest, public ::testing::WithParamInterface<DetailCase> {};
 

@@ -18,7 +18,7 @@ std::string Message(const std::string& subject) {
 
 std::string MboxOf(const std::vector<std::string>& messages) {
   std::string out;
-  for (const std::string& m : messages) out += "From - \r\n" + m;
+  for (const std::string& m : messages) out += std::string(kSeparatorAndStatus) + m;
   return out;
 }
 
@@ -35,7 +35,7 @@ Snapshot TakeSnapshot(const fs::path& root) {
     if (S_ISLNK(st.st_mode)) {
       description += " -> " + fs::read_symlink(path, ec).string();
     } else if (S_ISREG(st.st_mode)) {
-      description += " = " + testing::ReadFile(path);
+      description += " = " + test::ReadFile(path);
     }
     out[path.lexically_relative(root).generic_string()] = description;
   }

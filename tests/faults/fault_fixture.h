@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/messages.h"
@@ -22,7 +23,10 @@ namespace fs = std::filesystem;
 
 // [Property] section with a title (code page 932 bytes) and, when given, a type.
 std::string Ini(const std::string& title, const std::string& type = "");
-// A small ASCII message with two header lines; its mbox form is "From - \r\n" followed by the same bytes.
+// What begins every message in the mbox: the separator and Thunderbird's status lines.
+inline constexpr std::string_view kSeparatorAndStatus =
+    "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
+// A small ASCII message with two header lines; its mbox form is kSeparatorAndStatus and the same bytes.
 std::string Message(const std::string& subject);
 std::string MboxOf(const std::vector<std::string>& messages);
 
@@ -55,7 +59,7 @@ class FaultTest : public ::testing::Test {
     fs::create_directories(In());
     fs::create_directories(dir_ / "out");
   }
-  void Put(const std::string& rel, const std::string& bytes) { testing::WriteFile(In() / rel, bytes); }
+  void Put(const std::string& rel, const std::string& bytes) { test::WriteFile(In() / rel, bytes); }
   // As the dialog does: both folders chosen (Ready), then Start.
   int Run() {
     monitor_.SetState(kReady);
@@ -67,9 +71,9 @@ class FaultTest : public ::testing::Test {
   // ready again for the next run.
   void ExpectStoppedWith(int result, int id) const;
 
-  testing::TempDir dir_;
+  test::TempDir dir_;
   fs::path out_;  // another output folder, when a test needs one
-  testing::RecordingView view_;
+  test::RecordingView view_;
   ProgressMonitor monitor_;
   MboxConverter converter_{&monitor_};
 };

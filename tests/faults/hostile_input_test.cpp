@@ -4,6 +4,7 @@
 #include <pthread.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,14 @@
 namespace boxferry::faults {
 namespace {
 
-using testing::ReadFile;
+using test::ReadFile;
 
 class Hostile : public FaultTest {
  public:
   void SetUp() override {
     FaultTest::SetUp();
-    testing::WriteFile(dir_ / "beside" / "Keep.box" / "1.ALM", Message("beside"));
-    testing::WriteFile(dir_ / "beside" / "Entry.ini", Ini("Beside", "Subfolder"));
+    test::WriteFile(dir_ / "beside" / "Keep.box" / "1.ALM", Message("beside"));
+    test::WriteFile(dir_ / "beside" / "Entry.ini", Ini("Beside", "Subfolder"));
   }
   // Everything in the scratch folder except the output.
   Snapshot Outside() const {
@@ -42,6 +43,10 @@ struct TitleCase {
   std::string title;  // code page 932 bytes
   std::string output;
 };
+
+void PrintTo(const TitleCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // Shift_JIS あ (82 A0), and 1023 bytes of title: 511 of them and an 'x'.
 const std::string kA = "\x82\xA0";
@@ -183,6 +188,10 @@ struct NestingCase {
   std::string (*level)(int i);  // the lines that open level i
 };
 
+void PrintTo(const NestingCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 std::string EmbeddedLevel(int i) {
   const std::string b = "b" + std::to_string(i);
   return "Content-Type: multipart/mixed; boundary=" + b + "\r\n\r\n--" + b +
@@ -211,7 +220,8 @@ TEST_P(DeepNesting, ConvertsInBoundedStack) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"box 64 " + MessageText(kMsgCompleted)});
   const std::string mbox = ReadFile(Out() / "A.sbd" / "郵便受け");
-  EXPECT_EQ(std::count(mbox.begin(), mbox.end(), '\n'), std::count(message.begin(), message.end(), '\n') + 1);
+  // The separator and the two status lines, then the message's own lines.
+  EXPECT_EQ(std::count(mbox.begin(), mbox.end(), '\n'), std::count(message.begin(), message.end(), '\n') + 3);
   EXPECT_NE(mbox.find("\r\n>From here\r\n"), std::string::npos);
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 #ifdef BOXFERRY_CLI
 
-using testing::ReadFile;
+using test::ReadFile;
 
 class InterruptedRun : public FaultTest {
  public:

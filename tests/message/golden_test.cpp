@@ -4,25 +4,35 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "encoding/jis_encoder.h"
-#include "test_support.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
 
 const std::filesystem::path kData = BOXFERRY_MESSAGE_TEST_DATA;
 
-class Golden : public ::testing::TestWithParam<const char*> {};
+struct GoldenCase {
+  const char* name;
+  const char* file;  // in store/ (.ALM) and expected/ (.mbox)
+};
+
+void PrintTo(const GoldenCase& c, std::ostream* os) {
+  *os << c.name << " (" << c.file << ")";
+}
+
+class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, ConvertsToTheReviewedMbox) {
-  const std::string name = GetParam();
+  const std::string name = GetParam().file;
   int result = -2;
-  const std::string out =
-      test::ConvertBytes(test::ReadFile((kData / "store" / (name + ".ALM")).string()), &result);
+  const std::string out = test::ConvertBytes(test::ReadFile(kData / "store" / (name + ".ALM")), &result);
   EXPECT_EQ(result, 0);
-  const std::string expectedPath = (kData / "expected" / (name + ".mbox")).string();
+  const std::filesystem::path expectedPath = kData / "expected" / (name + ".mbox");
   if (std::getenv("BOXFERRY_UPDATE_GOLDEN")) {
     std::filesystem::create_directories(kData / "expected");
     test::WriteFile(expectedPath, out);
@@ -35,22 +45,18 @@ TEST_P(Golden, ConvertsToTheReviewedMbox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, Golden,
-                         ::testing::Values("pc-mail-multi", "docomo-decomail", "lhost-domino-02", "example14",
-                                           "japanese_iso_2022"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
-                           for (char& c : name) {
-                             if (c == '-') c = '_';
-                           }
-                           return name;
-                         });
+                         ::testing::Values(GoldenCase{"EmbeddedMessageWithJapaneseHeader", "pc-mail-multi"},
+                                           GoldenCase{"NestedMultipartsWithQuotedPrintableParts",
+                                                      "docomo-decomail"},
+                                           GoldenCase{"RawIso2022JpInAHeader", "lhost-domino-02"},
+                                           GoldenCase{"BeginsWithAnEnvelopeLine", "example14"},
+                                           GoldenCase{"PlainIso2022JpMessage", "japanese_iso_2022"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A message received as ISO-2022-JP and kept in Shift_JIS gets its body back byte for byte.
 TEST(Golden, ReceivedBodyComesBackAsSent) {
-  const std::string original =
-      test::ReadFile((kData / "corpus" / "ruby-mail" / "japanese_iso_2022.eml").string());
-  const std::string out =
-      test::ConvertBytes(test::ReadFile((kData / "store" / "japanese_iso_2022.ALM").string()));
+  const std::string original = test::ReadFile(kData / "corpus" / "ruby-mail" / "japanese_iso_2022.eml");
+  const std::string out = test::ConvertBytes(test::ReadFile(kData / "store" / "japanese_iso_2022.ALM"));
   const std::size_t bodyAt = original.find("\r\n\r\n");
   ASSERT_NE(bodyAt, std::string::npos);
   EXPECT_TRUE(out.ends_with(original.substr(bodyAt))) << test::ToHex(out);

@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "encoding/jis_encoder.h"
 #include "encoding/text.h"
 #include "jis_decode.h"
-#include "test_support.h"
+#include "support/message_bytes.h"
 
 namespace boxferry {
 namespace {
@@ -29,6 +30,10 @@ struct WordsCase {
   std::string line;      // code page 932
   std::string expected;  // exact output, or "" to check decodability only
 };
+
+void PrintTo(const WordsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HeaderWords : public ::testing::TestWithParam<WordsCase> {};
 
@@ -145,6 +150,10 @@ struct LineCase {
   std::vector<std::string> expected;  // exact output per line
   std::string shows;                  // what a reader shows for the output, unfolded (UTF-8)
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HeaderLines : public ::testing::TestWithParam<LineCase> {};
 

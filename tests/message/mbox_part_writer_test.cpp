@@ -3,21 +3,26 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "message/header_words.h"
-#include "test_support.h"
+#include "message/mbox_output.h"
+#include "platform/platform.h"
+#include "support/message_bytes.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
 
 const std::string kJisHeader = "Subject: x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n";
 const std::string kPlainHeader = "Subject: x\r\nTo: y\r\n\r\n";
+const std::string kStart = "From - \r\nX-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\n";
 
 // The mbox bytes after the separator and the header for a message whose body is `body`.
 std::string BodyOut(const std::string& header, const std::string& body) {
   const std::string out = test::ConvertBytes(header + body);
-  const std::string prefix = "From - \r\n" + header;
+  const std::string prefix = kStart + header;
   EXPECT_TRUE(out.starts_with(prefix)) << test::ToHex(out);
   return out.substr(std::min(prefix.size(), out.size()));
 }
@@ -28,6 +33,10 @@ struct LineCase {
   std::string in;
   std::string out;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WriterLines : public ::testing::TestWithParam<LineCase> {};
 
@@ -51,7 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"HalfWidthKatakana", true, "\xb1\r\n", test::Hex("1B 28 49 31 1B 28 42 0D 0A")},
         LineCase{"AsciiUnchanged", true, "plain \x1b text\r\n", "plain \x1b text\r\n"},
         LineCase{"EmptyLineOnlyLineEnd", true, "\r\n\n", "\r\n\n"},
-        LineCase{"LoneCrKept", true, "a\rb\r\n", "a\rb\r\n"},
+        // Thunderbird ends lines only at LF.
+        LineCase{"LoneCrBecomesCrLf", true, "a\rb\r\n", "a\r\nb\r\n"},
+        LineCase{"CrCrLfBecomesCrLf", false, "a\r\r\nb\n", "a\r\nb\n"},
         // A NUL byte is written like any ASCII byte; the rest of the line follows.
         LineCase{"NulTranscoded", true, std::string("a\0\x82\xa0z\r\n", 7),
                  test::Hex("61 00 1B 24 42 24 22 1B 28 42 7A 0D 0A")},
@@ -65,10 +76,12 @@ TEST(Writer, BoundaryLinesAreNeverEscapedOrTranscoded) {
       "Subject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
       "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x82\xa0\r\nFrom y\r\n--From x--\r\n";
   const std::string out = test::ConvertBytes(message);
-  EXPECT_EQ(out,
-            "From - \r\nSubject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
-            "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1b$B$\"\x1b(B\r\n>From y\r\n"
-            "--From x--\r\n");
+  EXPECT_EQ(
+      out,
+      kStart +
+          "Subject: b\r\nContent-Type: multipart/mixed; boundary=\"From x\"\r\n\r\n"
+          "--From x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1b$B$\"\x1b(B\r\n>From y\r\n"
+          "--From x--\r\n");
 }
 
 TEST(Writer, HeaderLinesOfPartsAndEmbeddedMessagesUseEncodedWords) {
@@ -79,7 +92,7 @@ TEST(Writer, HeaderLinesOfPartsAndEmbeddedMessagesUseEncodedWords) {
       "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + yamada + "\"\r\n\r\n--b--\r\n";
   const std::string word = "=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=";
   EXPECT_EQ(test::ConvertBytes(message),
-            "From - \r\nSubject: " + word + "\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n" +
+            kStart + "Subject: " + word + "\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n" +
                 "Content-Type: message/rfc822\r\n\r\nFrom: " + word + " <a@b>\r\n\r\n" + yamada +
                 "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + word + "\"\r\n\r\n--b--\r\n");
 }
@@ -91,6 +104,10 @@ struct HeaderCase {
   std::size_t readBufferSize;  // 0: the default
   std::string expected;        // a run of output lines
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WriterHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
@@ -138,6 +155,14 @@ INSTANTIATE_TEST_SUITE_P(
             "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: message/rfc822\r\n\r\n"
             "Subject: \x8e\x52\x93\x63\r\n \x91\xbe\x98\x59\r\n\r\n--b--\r\n",
             0, "Subject: " + kYamadaWord + "\r\n =?ISO-2022-JP?B?IBskQkJATzobKEI=?=\r\n"},
+        // After a complete part header, a continuation line opening the next one continues no field.
+        HeaderCase{"PartHeaderOpeningWithAContinuationLine",
+                   "Subject: x\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: "
+                   "text/plain;\r\n\r\nx\r\n--b\r\n name=\"" +
+                       kTen40 + "\"\r\n\r\n--b--\r\n",
+                   0,
+                   "--b\r\n name=\"=?ISO-2022-JP?B?" + Base64Encode("\x1b$B" + Repeat("E:", 18) + "\x1b(B") +
+                       "?= =?ISO-2022-JP?B?"},
         // A line in pieces leaves nothing for a fold.
         HeaderCase{"LineInPiecesEndsTheFold",
                    "Subject: " + Repeat("\x8e\x52\x93\x63", 30) + "\r\n \x91\xbe\x98\x59\r\n\r\n", 64,
@@ -164,7 +189,7 @@ TEST(Writer, TranscodingInPiecesCarriesTheMode) {
 
 TEST(Writer, FullDiskIsMessage108) {
   test::TempDir dir;
-  const std::string messagePath = dir.Path("1.ALM");
+  const std::string messagePath = (dir / "1.ALM").string();
   test::WriteFile(messagePath, "Subject: x\r\n\r\nbody\r\n");
   platform::File full = platform::File::OpenReadWrite("/dev/full");
   if (!full.IsOpen()) GTEST_SKIP() << "/dev/full not available";

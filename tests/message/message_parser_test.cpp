@@ -1,294 +1,336 @@
-// Which writer operation every line reaches, and what the parser reads from header fields.
+// What every line of a message becomes in the mbox as the parser follows its MIME structure (header lines
+// with Japanese become encoded words, body lines of an iso-2022-jp part become ISO-2022-JP, everything else
+// stays as it is), and what the parser reads from header fields.
 #include "message/message_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "engine/messages.h"
+#include "message/byte_stream.h"
 #include "message/header_field.h"
-#include "test_support.h"
+#include "message/mbox_output.h"
+#include "message/mbox_part_writer.h"
+#include "support/message_bytes.h"
+#include "support/param_name.h"
 
 namespace boxferry {
 namespace {
 
-// Records one code per written line: the parser depth (when nested), then h = header line transcoded,
-// t = body line transcoded, v = verbatim after the From-escape, b = verbatim without it (boundary).
-class RecordingParser : public MessageParser {
+const std::string kSjis = "\x93\xfa\x96\x7b";                         // 日本 in Shift_JIS
+const std::string kJis = test::Hex("1B 24 42 46 7C 4B 5C 1B 28 42");  // 日本 in ISO-2022-JP
+const std::string kWord = "=?ISO-2022-JP?B?GyRCRnxLXBsoQg==?=";       // 日本 as an encoded word
+const std::string kNote = "X-Note: " + kSjis;                         // a header line with Japanese
+const std::string kNoteWritten = "X-Note: " + kWord;
+
+// The concrete writer; it can be told to fail making the parser of an embedded message or multipart.
+class Writer : public MboxPartWriter {
  public:
-  RecordingParser(ProgressMonitor* monitor, std::vector<std::string>* log)
-      : MessageParser(monitor), log_(log) {}
-  bool failCreate = false;
-  // Per header line: p = of a Content-Type or Content-Disposition field, a = right after a header line.
-  std::vector<std::string> roles;
+  using MboxPartWriter::MboxPartWriter;
+  bool failNested = false;
 
  protected:
-  int EscapeFromLine(const LinePiece&, MboxOutput&) override {
-    escaped_ = true;
-    return 0;
-  }
-  int WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput&) override {
-    if (role.header && line.last) {
-      roles.push_back(std::string(role.parameterField ? "p" : "") + (role.afterHeaderLine ? "a" : ""));
-    }
-    return Record(line, escaped_ ? (role.header ? 'h' : 't') : '?');
-  }
-  int WriteVerbatim(const LinePiece& line, MboxOutput&) override {
-    return Record(line, escaped_ ? 'v' : 'b');
-  }
   std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) override {
-    if (failCreate) return nullptr;
-    return std::make_unique<RecordingParser>(monitor, log_);
+    if (failNested) return nullptr;
+    return MboxPartWriter::CreateNested(monitor);
   }
-
- private:
-  int Record(const LinePiece& line, char code) {
-    if (line.last) {
-      log_->push_back((depth() ? std::to_string(depth()) : std::string()) + code);
-      escaped_ = false;
-    }
-    return 0;
-  }
-  std::vector<std::string>* log_;
-  bool escaped_ = false;
 };
 
-// Hands lines to the parser as the message file conversion does: the header flag stays 1 up to and
-// including the first empty line.
+// Hands whole lines ending in CR LF to the writer as the message file conversion does (the header flag
+// stays 1 up to and including the first empty line) and tells what each one put into the mbox.
 struct Harness {
-  test::RunningMonitor running;
-  std::vector<std::string> log;
-  platform::File sink;
+  std::string mbox;
+  StringSink sink{mbox};
   MboxOutput out{sink};
-  RecordingParser parser{&running.monitor, &log};
+  test::RunningMonitor running;
+  Writer writer{&running.monitor};
   int inHeader = 1;
+  int result = 0;  // of the last line
+  std::size_t written = 0;
 
-  int Line(std::string_view text) {
-    const int result = parser.ParseLine(LinePiece{text, "\r\n"}, inHeader, out);
+  // The bytes the line put into the mbox, its line end included.
+  std::string Line(std::string_view text) {
+    result = writer.ParseLine(LinePiece{text, "\r\n"}, inHeader, out);
     if (text.empty()) inHeader = 0;
-    return result;
+    EXPECT_TRUE(out.Flush());
+    const std::string line = mbox.substr(written);
+    written = mbox.size();
+    return line;
   }
-  std::vector<std::string> Run(const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) Line(line);
-    return log;
+  // Starts the next message, as BeginMessage does without its separator.
+  void Reset() {
+    writer.Reset();
+    inHeader = 1;
   }
 };
+
+// One input line and what it becomes, line end left out.
+struct Written {
+  std::string in;
+  std::string out;
+};
+Written Kept(const std::string& line) {
+  return {line, line};
+}
 
 struct RoutingCase {
   const char* name;
-  std::vector<std::string> lines;
-  std::vector<std::string> codes;
+  std::vector<Written> lines;
 };
+
+void PrintTo(const RoutingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Routing : public ::testing::TestWithParam<RoutingCase> {};
 
-TEST_P(Routing, EveryLineReachesItsWriter) {
+TEST_P(Routing, WritesEveryLineAsItsPlaceAsks) {
   Harness h;
-  EXPECT_EQ(h.Run(GetParam().lines), GetParam().codes);
+  int number = 0;
+  for (const Written& line : GetParam().lines) {
+    ++number;
+    EXPECT_EQ(h.Line(line.in), line.out + "\r\n") << "line " << number << ": " << test::ToHex(line.in);
+    EXPECT_EQ(h.result, 0) << "line " << number;
+  }
 }
-
-const std::string kSjis = "\x93\xfa\x96\x7b";  // 日本
 
 INSTANTIATE_TEST_SUITE_P(
     Parser, Routing,
     ::testing::Values(
-        RoutingCase{"NoContentType", {"Subject: x", "", "body", kSjis}, {"h", "h", "v", "v"}},
-        RoutingCase{
-            "Iso2022JpBody", {"Content-Type: text/plain; charset=ISO-2022-JP", "", kSjis}, {"h", "h", "t"}},
-        RoutingCase{
-            "SevenBitAndBase64Transcode",
-            {"Content-Type: text/plain; charset=iso-2022-jp", "Content-Transfer-Encoding: 7bit", "", "x"},
-            {"h", "h", "h", "t"}},
+        RoutingCase{"NoContentType",
+                    {{"Subject: " + kSjis, "Subject: " + kWord}, Kept(""), Kept("body"), Kept(kSjis)}},
+        RoutingCase{"Iso2022JpBody",
+                    {Kept("Content-Type: text/plain; charset=ISO-2022-JP"), Kept(""), {kSjis, kJis}}},
+        RoutingCase{"SevenBitBodyTranscoded",
+                    {Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept("Content-Transfer-Encoding: 7bit"),
+                     Kept(""),
+                     {kSjis, kJis}}},
         RoutingCase{"QuotedPrintableVerbatim",
-                    {"Content-Type: text/plain; charset=iso-2022-jp",
-                     "Content-Transfer-Encoding: Quoted-Printable", "", "x"},
-                    {"h", "h", "h", "v"}},
-        RoutingCase{"ContinuationLineCarriesCharset",
-                    {"Content-Type: text/plain;", "\tcharset=\"ISO-2022-JP\"", "", "x"},
-                    {"h", "h", "h", "t"}},
+                    {Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept("Content-Transfer-Encoding: Quoted-Printable"), Kept(""), Kept(kSjis)}},
+        RoutingCase{
+            "ContinuationLineCarriesCharset",
+            {Kept("Content-Type: text/plain;"), Kept("\tcharset=\"ISO-2022-JP\""), Kept(""), {kSjis, kJis}}},
         RoutingCase{"BlankBeforeColonNotRecognised",
-                    {"Content-Type : text/plain; charset=iso-2022-jp", "", "x"},
-                    {"h", "h", "v"}},
+                    {Kept("Content-Type : text/plain; charset=iso-2022-jp"), Kept(""), Kept(kSjis)}},
         RoutingCase{"ParameterNamesAnyCase",
-                    {"Content-Type: text/plain; CHARSET=Iso-2022-Jp", "", "x"},
-                    {"h", "h", "t"}},
-        RoutingCase{"HeaderWithoutEmptyLineIsAllHeader", {"Subject: a", "b", "From x"}, {"h", "h", "h"}},
+                    {Kept("Content-Type: text/plain; CHARSET=Iso-2022-Jp"), Kept(""), {kSjis, kJis}}},
+        RoutingCase{"HeaderWithoutEmptyLineIsAllHeader",
+                    {Kept("Subject: a"), Kept("b"), {kNote, kNoteWritten}, {"From x", ">From x"}}},
+        // A line that is no boundary leaves the next line in the body; after a boundary it is a part header.
         RoutingCase{"BoundaryWithoutDashesOrTrailingBlank",
-                    {"Content-Type: multipart/mixed; boundary=b1", "", "pre", "--b1 ", "b1", "--b1",
-                     "Content-Type: text/plain", "", "x", "--b1--", "after"},
-                    {"h", "h", "v", "v", "v", "b", "h", "h", "v", "v", "v"}},
-        RoutingCase{"EmptyBoundaryNeverMatches",
-                    {"Content-Type: multipart/mixed; boundary=\"\"", "", "--", "x"},
-                    {"h", "h", "v", "v"}},
+                    {Kept("Content-Type: multipart/mixed; boundary=b1"),
+                     Kept(""),
+                     Kept("pre"),
+                     Kept("--b1 "),
+                     Kept(kSjis),
+                     Kept("b1"),
+                     Kept(kSjis),
+                     Kept("--b1"),
+                     Kept("Content-Type: text/plain"),
+                     {kNote, kNoteWritten},
+                     Kept(""),
+                     Kept(kSjis),
+                     Kept("--b1--"),
+                     Kept(kSjis)}},
+        RoutingCase{
+            "EmptyBoundaryNeverMatches",
+            {Kept("Content-Type: multipart/mixed; boundary=\"\""), Kept(""), Kept("--"), Kept(kSjis)}},
         RoutingCase{"BoundaryCaseSensitive",
-                    {"Content-Type: multipart/mixed; boundary=AbC", "", "--abc", "--AbC"},
-                    {"h", "h", "v", "b"}},
+                    {Kept("Content-Type: multipart/mixed; boundary=AbC"),
+                     Kept(""),
+                     Kept("--abc"),
+                     Kept(kSjis),
+                     Kept("--AbC"),
+                     {kNote, kNoteWritten}}},
         RoutingCase{"PartWithoutContentTypeIgnoresMessageCharset",
-                    {"Content-Type: multipart/mixed; charset=iso-2022-jp; boundary=b", "", "--b", "", "x"},
-                    {"h", "h", "b", "h", "v"}},
+                    {Kept("Content-Type: multipart/mixed; charset=iso-2022-jp; boundary=b"), Kept(""),
+                     Kept("--b"), Kept(""), Kept(kSjis)}},
+        RoutingCase{"PartCharsetEndsAtTheNextBoundary",
+                    {Kept("Content-Type: multipart/mixed; boundary=b"),
+                     Kept(""),
+                     Kept("--b"),
+                     Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept(""),
+                     {kSjis, kJis},
+                     Kept("--b"),
+                     Kept(""),
+                     Kept(kSjis)}},
         RoutingCase{"QuotedBoundaryWithSemicolonAndBlank",
-                    {"Content-Type: multipart/mixed; boundary=\"a; b\"", "", "--a; b", "", "x"},
-                    {"h", "h", "b", "h", "v"}},
+                    {Kept("Content-Type: multipart/mixed; boundary=\"a; b\""),
+                     Kept(""),
+                     Kept("--a; b"),
+                     {kNote, kNoteWritten},
+                     Kept(""),
+                     Kept(kSjis)}},
         RoutingCase{"UnquotedBoundaryEndsAtBlank",
-                    {"Content-Type: multipart/mixed; boundary=a b", "", "--a b", "--a"},
-                    {"h", "h", "v", "b"}},
+                    {Kept("Content-Type: multipart/mixed; boundary=a b"),
+                     Kept(""),
+                     Kept("--a b"),
+                     Kept(kSjis),
+                     Kept("--a"),
+                     {kNote, kNoteWritten}}},
+        // A part's last field is read when the next field begins, here in the following part.
         RoutingCase{"PendingPartFieldCarriesToNextPart",
-                    {"Content-Type: multipart/mixed; boundary=b", "", "--b",
-                     "Content-Type: text/plain; charset=iso-2022-jp", "--b", "X-Other: 1", "", "x"},
-                    {"h", "h", "b", "h", "b", "h", "h", "t"}},
-        // An embedded message: its header and body go to a nested parser with its own rules.
-        RoutingCase{
-            "EmbeddedMessage",
-            {"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Type: message/rfc822", "",
-             "Subject: inner", "Content-Type: text/plain; charset=iso-2022-jp", "", kSjis, "--b", "", "x"},
-            {"h", "h", "b", "h", "h", "1h", "1h", "1h", "1t", "b", "h", "v"}},
-        // A multipart inside a part is followed: its own boundary and each inner part's charset count.
-        RoutingCase{
-            "MultipartInsidePart",
-            {"Content-Type: multipart/mixed; boundary=outer", "", "--outer",
-             "Content-Type: multipart/alternative; boundary=inner", "", "--inner",
-             "Content-Type: text/plain; charset=iso-2022-jp", "", kSjis, "--inner", "Content-Type: text/html",
-             "", "<p>", "--inner--", "--outer", "", "tail"},
-            {"h", "h", "b", "h", "h", "1b", "1h", "1h", "1t", "1b", "1h", "1h", "1v", "1v", "b", "h", "v"}}),
+                    {Kept("Content-Type: multipart/mixed; boundary=b"),
+                     Kept(""),
+                     Kept("--b"),
+                     Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept("--b"),
+                     Kept("X-Other: 1"),
+                     Kept(""),
+                     {kSjis, kJis}}},
+        // An embedded message has a header and a body of its own, up to the boundary of the enclosing part.
+        RoutingCase{"EmbeddedMessage",
+                    {Kept("Content-Type: multipart/mixed; boundary=b"),
+                     Kept(""),
+                     Kept("--b"),
+                     Kept("Content-Type: message/rfc822"),
+                     Kept(""),
+                     {"Subject: " + kSjis, "Subject: " + kWord},
+                     Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept(""),
+                     {kSjis, kJis},
+                     {"From " + kSjis, ">From " + kJis},
+                     Kept("--b"),
+                     Kept(""),
+                     Kept(kSjis)}},
+        // A multipart inside a part is followed: its own boundary and each inner part's charset count, and
+        // the outer boundary ends it.
+        RoutingCase{"MultipartInsidePart",
+                    {Kept("Content-Type: multipart/mixed; boundary=outer"),
+                     Kept(""),
+                     Kept("--outer"),
+                     Kept("Content-Type: multipart/alternative; boundary=inner"),
+                     Kept(""),
+                     Kept("--inner"),
+                     Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept(""),
+                     {kSjis, kJis},
+                     Kept("--inner"),
+                     Kept("Content-Type: text/html"),
+                     Kept(""),
+                     Kept("<p>" + kSjis),
+                     {"From <p>", ">From <p>"},
+                     Kept("--inner--"),
+                     Kept("--outer"),
+                     {kNote, kNoteWritten},
+                     Kept(""),
+                     Kept(kSjis)}},
+        // The preamble has no charset; "--b1--" is no boundary of the embedded message, which goes on.
+        RoutingCase{"TwoPartMessageWithEmbeddedMessage",
+                    {Kept("Content-Type: multipart/mixed;"),
+                     Kept("\tboundary=\"b1\""),
+                     Kept(""),
+                     Kept("This is a multipart message."),
+                     Kept(kSjis),
+                     Kept("--b1"),
+                     Kept("Content-Type: text/plain; charset=ISO-2022-JP"),
+                     Kept(""),
+                     {kSjis, kJis},
+                     Kept("--b1"),
+                     Kept("Content-Type: message/rfc822"),
+                     Kept(""),
+                     {"Subject: " + kSjis, "Subject: " + kWord},
+                     Kept("Content-Type: text/plain; charset=iso-2022-jp"),
+                     Kept(""),
+                     {kSjis, kJis},
+                     Kept("--b1--"),
+                     {kSjis, kJis}}}),
     [](const ::testing::TestParamInfo<RoutingCase>& info) { return std::string(info.param.name); });
 
-struct RoleCase {
-  const char* name;
-  std::vector<std::string> lines;
-  std::vector<std::string> roles;  // of the header lines of the top-level parser
-};
-
-class HeaderRoles : public ::testing::TestWithParam<RoleCase> {};
-
-TEST_P(HeaderRoles, TellTheWriterFieldAndFold) {
-  Harness h;
-  h.Run(GetParam().lines);
-  EXPECT_EQ(h.parser.roles, GetParam().roles);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Parser, HeaderRoles,
-    ::testing::Values(
-        RoleCase{"ContinuationBelongsToItsField",
-                 {"Content-Type: a/b;", " name=x", "Subject: s", " more", "", "body"},
-                 {"p", "pa", "a", "a", "a"}},
-        RoleCase{"FieldNameAnyCaseNotTrimmed",
-                 {"content-disposition: x", "Content-Type : y", "Content-Typo: z", "CONTENT-TYPE:x", "X: y"},
-                 {"p", "a", "a", "pa", "a"}},
-        // A boundary line ends what a fold may continue; a continuation line opening a part header
-        // belongs to no field.
-        RoleCase{"PartHeadersAfterBoundaries",
-                 {"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Disposition: attachment;",
-                  "\tfilename=x", "", "body", "--b", " y: z", ""},
-                 {"p", "a", "p", "pa", "a", "", "a"}}),
-    [](const ::testing::TestParamInfo<RoleCase>& info) { return std::string(info.param.name); });
-
+// A message starts without a header line before it: a continuation line opening it folds nothing.
 TEST(Parser, ResetStartsWithoutAHeaderLineBefore) {
   Harness h;
-  h.Run({"Subject: a"});
-  h.parser.Reset();
-  h.Line(" b");
-  EXPECT_EQ(h.parser.roles, (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(h.Line("Subject: " + kSjis), "Subject: " + kWord + "\r\n");
+  EXPECT_EQ(h.Line(" " + kSjis), " =?ISO-2022-JP?B?IBskQkZ8S1wbKEI=?=\r\n");  // the fold's blank inside
+  h.Reset();
+  EXPECT_EQ(h.Line(" " + kSjis), " " + kWord + "\r\n");
 }
 
-// The lines of the two-part message of the parser's worked example, with the state after each line.
-TEST(Parser, WorkedTwoPartMessage) {
-  Harness h;
-  h.Line("Content-Type: multipart/mixed;");
-  EXPECT_EQ(h.parser.pendingMessageField(), "Content-Type: multipart/mixed;");
-  h.Line("\tboundary=\"b1\"");
-  EXPECT_EQ(h.parser.pendingMessageField(), "Content-Type: multipart/mixed;\tboundary=\"b1\"");
-  h.Line("");
-  EXPECT_EQ(h.parser.messageCharset(), "");
-  EXPECT_EQ(h.parser.boundaryLine(), "--b1");
-  h.Line("This is a multipart message.");
-  h.Line("--b1");
-  EXPECT_EQ(h.parser.partCount(), 1);
-  EXPECT_TRUE(h.parser.inPartHeader());
-  h.Line("Content-Type: text/plain; charset=ISO-2022-JP");
-  h.Line("");
-  EXPECT_EQ(h.parser.partContentType(), "text/plain");
-  EXPECT_EQ(h.parser.partCharset(), "iso-2022-jp");
-  EXPECT_FALSE(h.parser.inPartHeader());
-  h.Line(kSjis);
-  h.Line("--b1");
-  EXPECT_EQ(h.parser.partCount(), 2);
-  EXPECT_EQ(h.parser.partCharset(), "");
-  h.Line("Content-Type: message/rfc822");
-  h.Line("");
-  EXPECT_EQ(h.parser.partContentType(), "message/rfc822");
-  h.Line("Subject: inner");
-  ASSERT_NE(h.parser.nested(), nullptr);
-  EXPECT_EQ(h.parser.nested()->pendingMessageField(), "Subject: inner");
-  h.Line("Content-Type: text/plain; charset=iso-2022-jp");
-  h.Line("");
-  EXPECT_EQ(h.parser.nested()->messageCharset(), "iso-2022-jp");
-  h.Line(kSjis);
-  h.Line("--b1--");
-  EXPECT_EQ(h.log, (std::vector<std::string>{"h", "h", "h", "v", "b", "h", "h", "t", "b", "h", "h", "1h",
-                                             "1h", "1h", "1t", "1t"}));
-}
-
+// Multiparts nested deeper than the bound: from there on, boundaries of deeper levels are body lines.
 TEST(Parser, NestingStopsAtDepthBound) {
   const int levels = MessageParser::kMaxNestingDepth + 5;
-  Harness deep;
-  deep.Line("Content-Type: multipart/mixed; boundary=b0");
-  deep.Line("");
+  Harness h;
+  h.Line("Content-Type: multipart/mixed; boundary=b0");
+  h.Line("");
   for (int i = 0; i < levels; ++i) {
-    deep.Line("--b" + std::to_string(i));
-    deep.Line("Content-Type: multipart/mixed; boundary=b" + std::to_string(i + 1));
-    deep.Line("");
+    h.Line("--b" + std::to_string(i));
+    h.Line("Content-Type: multipart/mixed; boundary=b" + std::to_string(i + 1));
+    // A part header down to the bound, below it a body line.
+    const bool followed = i <= MessageParser::kMaxNestingDepth;
+    EXPECT_EQ(h.Line(kNote), (followed ? kNoteWritten : kNote) + "\r\n") << "level " << i;
+    h.Line("");
   }
-  deep.log.clear();
-  deep.Line("deepest");
-  const MessageParser* p = &deep.parser;
-  int depth = 0;
-  while (p->nested()) {
-    p = p->nested();
-    ++depth;
-  }
-  EXPECT_EQ(depth, MessageParser::kMaxNestingDepth);
-  EXPECT_EQ(deep.log, std::vector<std::string>{std::to_string(MessageParser::kMaxNestingDepth) + "v"});
+  EXPECT_EQ(h.Line(kSjis), kSjis + "\r\n");
 }
 
 TEST(Parser, NestedParserThatCannotBeMadeStopsTheRun) {
   Harness h;
-  h.parser.failCreate = true;
+  h.writer.failNested = true;
   for (const char* line :
        {"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Type: message/rfc822", ""}) {
-    ASSERT_EQ(h.Line(line), 0);
+    h.Line(line);
+    ASSERT_EQ(h.result, 0) << line;
   }
-  EXPECT_EQ(h.Line("Subject: x"), -1);
+  EXPECT_EQ(h.Line("Subject: x"), "");
+  EXPECT_EQ(h.result, -1);
   EXPECT_TRUE(h.running.Failed(kMsgUnexpected));
 }
 
+// A field over many lines does not disturb the fields before it; only its first 64 KiB are read, so a
+// charset parameter that ends beyond them is not seen.
 TEST(Parser, CollectedFieldKeepsItsFirst64KiB) {
-  Harness h;
-  h.Line("Content-Type: text/plain; charset=iso-2022-jp");
-  h.Line("X-Long: " + std::string(40000, 'a'));
-  for (int i = 0; i < 10; ++i) h.Line(" " + std::string(40000, 'b'));
-  EXPECT_EQ(h.parser.pendingMessageField().size(), MessageParser::kMaxFieldBytes);
-  h.Line("");
-  h.Line("x");
-  EXPECT_EQ(h.log.back(), "t");
+  {
+    Harness h;
+    h.Line("Content-Type: text/plain; charset=iso-2022-jp");
+    h.Line("X-Long: " + std::string(40000, 'a'));
+    for (int i = 0; i < 10; ++i) h.Line(" " + std::string(40000, 'b'));
+    h.Line("");
+    EXPECT_EQ(h.Line(kSjis), kJis + "\r\n");
+  }
+  const std::string first = "Content-Type: text/plain;";
+  const std::string last = " charset=iso-2022-jp";
+  const std::size_t padding = MessageParser::kMaxFieldBytes - first.size() - last.size() - 4;
+  for (std::size_t over : {0, 1}) {
+    Harness h;
+    h.Line(first);
+    h.Line(" x=" + std::string(padding + over, 'p') + ";");
+    h.Line(last);
+    h.Line("");
+    EXPECT_EQ(h.Line(kSjis), (over ? kSjis : kJis) + "\r\n") << over << " bytes over";
+  }
 }
 
+// After Reset the boundary, the parts and the embedded message of the earlier message are forgotten: the
+// next message's body line stays as it is.
 TEST(Parser, ResetForgetsEverything) {
   Harness h;
-  h.Run({"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Type: message/rfc822", "", "S: x"});
-  ASSERT_NE(h.parser.nested(), nullptr);
-  h.parser.Reset();
-  EXPECT_EQ(h.parser.nested(), nullptr);
-  EXPECT_EQ(h.parser.boundaryLine(), "");
-  EXPECT_EQ(h.parser.partCount(), 0);
-  EXPECT_EQ(h.parser.pendingPartField(), "");
+  for (const char* line : {"Content-Type: multipart/mixed; charset=iso-2022-jp; boundary=b", "", "--b",
+                           "Content-Type: message/rfc822", "", "S: x"}) {
+    h.Line(line);
+  }
+  h.Reset();
+  EXPECT_EQ(h.Line("Subject: y"), "Subject: y\r\n");
+  EXPECT_EQ(h.Line(""), "\r\n");
+  EXPECT_EQ(h.Line("--b"), "--b\r\n");
+  EXPECT_EQ(h.Line(kSjis), kSjis + "\r\n");
 }
 
 struct FieldCase {
   std::string text;
   std::string contentType, charset, boundary, transferEncoding;
 };
+
+void PrintTo(const FieldCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.text);
+}
 
 class FieldParsing : public ::testing::TestWithParam<FieldCase> {};
 
@@ -319,7 +361,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{"Content-Type: a/b; boundary=\"q \"", "a/b", "", "q", ""},
                       FieldCase{"Content-Transfer-Encoding:  BASE64 ; x", "", "", "", "base64"},
                       FieldCase{"Content-Type : text/plain; charset=x", "", "", "", ""},
-                      FieldCase{"no colon here", "", "", "", ""}));
+                      FieldCase{"no colon here", "", "", "", ""}),
+    [](const ::testing::TestParamInfo<FieldCase>& info) { return test::ParamName(info.param.text); });
 
 }  // namespace
 }  // namespace boxferry

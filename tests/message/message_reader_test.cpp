@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "test_support.h"
+#include "platform/platform.h"
+#include "support/temp_dir.h"
 
 namespace boxferry {
 namespace {
@@ -24,8 +26,8 @@ struct SplitResult {
 
 SplitResult Split(const std::string& bytes, std::size_t capacity) {
   test::TempDir dir;
-  test::WriteFile(dir.Path("m"), bytes);
-  platform::File file = platform::File::OpenRead(dir.Path("m"));
+  test::WriteFile(dir / "m", bytes);
+  platform::File file = platform::File::OpenRead((dir / "m").string());
   MessageReader reader(file, file.Size(), capacity);
   SplitResult r;
   LinePiece piece;
@@ -56,6 +58,10 @@ struct SplitCase {
   Lines lines;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class Splitting : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(Splitting, SameLinesForEveryBufferSize) {
@@ -79,14 +85,21 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"LoneCrThenByte", "a\rb", {{"a", "\r"}, {"b", ""}}},
         SplitCase{"Mixed", "a\r\nb\nc\rd\r\n", {{"a", "\r\n"}, {"b", "\n"}, {"c", "\r"}, {"d", "\r\n"}}},
         SplitCase{"LfCr", "a\n\rb\n\r\n", {{"a", "\n"}, {"", "\r"}, {"b", "\n"}, {"", "\r\n"}}},
-        SplitCase{"CrCrLf", "a\r\r\n", {{"a", "\r"}, {"", "\r\n"}}},
+        // CR CR LF is one line end (a damaged CR LF); at a CR the longest end is taken.
+        SplitCase{"CrCrLf", "a\r\r\nb", {{"a", "\r\r\n"}, {"b", ""}}},
+        SplitCase{"CrCrCrLf", "a\r\r\r\n", {{"a", "\r"}, {"", "\r\r\n"}}},
+        SplitCase{"CrCrThenByte", "a\r\rb\r\r", {{"a", "\r"}, {"", "\r"}, {"b", "\r"}, {"", "\r"}}},
         SplitCase{"EmptyLines", "\n\r\n\r", {{"", "\n"}, {"", "\r\n"}, {"", "\r"}}},
         SplitCase{"NulInside", std::string("a\0b\n", 4), {{std::string("a\0b", 3), "\n"}}},
         // Lines longer than the small buffers, with their ends at every offset around its size.
         SplitCase{"LongLines",
                   k20 + "\r\n" + k20 + k20 + "\r" + k20 + "x\n" + k20,
                   {{k20, "\r\n"}, {k20 + k20, "\r"}, {k20 + "x", "\n"}, {k20, ""}}},
-        SplitCase{"LongLineEndingInCrAtEnd", k20 + k20 + "\r", {{k20 + k20, "\r"}}}),
+        SplitCase{"LongLineEndingInCrAtEnd", k20 + k20 + "\r", {{k20 + k20, "\r"}}},
+        SplitCase{"LongLinesEndingInCrCrLf",
+                  k20 + k20 + "\r\r\n" + k20 + "x\r\r\n",
+                  {{k20 + k20, "\r\r\n"}, {k20 + "x", "\r\r\n"}}},
+        SplitCase{"LongLineEndingInCrCrAtEnd", k20 + k20 + "\r\r", {{k20 + k20, "\r"}, {"", "\r"}}}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(Reader, PiecesNeverCutACharacter) {
@@ -105,7 +118,7 @@ TEST(Reader, PiecesNeverCutACharacter) {
 
 TEST(Reader, FileThatShrinksWhileReadIsAReadError) {
   test::TempDir dir;
-  const std::string path = dir.Path("m");
+  const std::string path = (dir / "m").string();
   std::string bytes;
   for (int i = 0; i < 100; ++i) bytes += "line " + std::to_string(i) + "\r\n";
   test::WriteFile(path, bytes);
@@ -124,7 +137,7 @@ TEST(Reader, FileThatShrinksWhileReadIsAReadError) {
 
 TEST(Reader, FileThatGrowsIsReadToItsEnd) {
   test::TempDir dir;
-  const std::string path = dir.Path("m");
+  const std::string path = (dir / "m").string();
   test::WriteFile(path, "a\r\n");
   platform::File file = platform::File::OpenRead(path);
   MessageReader reader(file, file.Size(), 64);

@@ -27,8 +27,8 @@ namespace boxferry::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using boxferry::testing::TempDir;
-using boxferry::testing::WriteFile;
+using boxferry::test::TempDir;
+using boxferry::test::WriteFile;
 
 std::vector<FileIdentity> Identities(const std::vector<Ancestor>& chain) {
   std::vector<FileIdentity> ids;

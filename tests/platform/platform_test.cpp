@@ -16,8 +16,8 @@ namespace boxferry::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using boxferry::testing::TempDir;
-using boxferry::testing::WriteFile;
+using boxferry::test::TempDir;
+using boxferry::test::WriteFile;
 using Names = std::vector<std::string>;
 
 TEST(ListDirectoryTest, KeepsMatchingNamesInNtfsOrder) {
@@ -103,7 +103,7 @@ TEST(FileTest, OpenReadRefusesDevicesAndFifos) {
 
 TEST(FileTest, MovedHandleClosesOnce) {
   TempDir dir;
-  const int before = boxferry::testing::OpenDescriptorCount();
+  const int before = boxferry::test::OpenDescriptorCount();
   {
     File a = File::CreateNew((dir / "m").string());
     File b = std::move(a);
@@ -112,7 +112,7 @@ TEST(FileTest, MovedHandleClosesOnce) {
     c = std::move(b);
     EXPECT_TRUE(c.IsOpen());
   }
-  EXPECT_EQ(boxferry::testing::OpenDescriptorCount(), before);
+  EXPECT_EQ(boxferry::test::OpenDescriptorCount(), before);
 }
 
 TEST(DirectoryTest, MakeDirectoryRefusesExistingAndIdentityFollowsLinks) {

@@ -13,18 +13,20 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <functional>
+#include <ostream>
+#include <string>
 
 #include "app/dialog_templates.h"
 #include "app/qt/about_box.h"
 #include "app/qt/phrase_wrap.h"
 #include "app/qt/template_widgets.h"
-#include "app/test_store.h"
 #include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "support/temp_dir.h"
+#include "support/test_store.h"
 #include "window_fixture.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 namespace {
 
 TEST_F(WindowTest, ControlsFollowTheTemplate) {
@@ -300,6 +302,20 @@ TEST(DialogFontTest, KanjiComeFromAJapaneseFont) {
 // How the user asks to stop: the Cancel/Close button, Escape, or the window's close box.
 enum class Ask { kButton, kEscape, kCloseBox };
 
+std::string AskName(Ask ask) {
+  switch (ask) {
+    case Ask::kButton:
+      return "CancelButton";
+    case Ask::kEscape:
+      return "Escape";
+    default:
+      return "CloseBox";
+  }
+}
+void PrintTo(Ask ask, std::ostream* os) {
+  *os << AskName(ask);
+}
+
 void AskToStop(ConverterWindow& window, Ask ask) {
   switch (ask) {
     case Ask::kButton:
@@ -362,16 +378,7 @@ TEST_P(StopTest, WhileIdleClosesTheWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, StopTest, ::testing::Values(Ask::kButton, Ask::kEscape, Ask::kCloseBox),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case Ask::kButton:
-                               return std::string("CancelButton");
-                             case Ask::kEscape:
-                               return std::string("Escape");
-                             default:
-                               return std::string("CloseBox");
-                           }
-                         });
+                         [](const auto& info) { return AskName(info.param); });
 
 // The About entry during a run opens the real about box; the run does not move until it is closed.
 TEST_F(WindowTest, AboutDuringARunMakesTheRunWait) {
@@ -446,4 +453,4 @@ TEST(SystemMessageBoxTest, IconFollowsTheFlags) {
 }
 
 }  // namespace
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

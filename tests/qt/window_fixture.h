@@ -18,7 +18,7 @@
 #include "app/mbox_converter_factory.h"
 #include "app/qt/converter_window.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 
 struct RecordedBox {
   QString caption;
@@ -69,4 +69,4 @@ inline QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

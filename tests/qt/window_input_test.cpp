@@ -11,13 +11,13 @@
 #include <memory>
 
 #include "app/qt/command_line.h"
-#include "app/test_store.h"
 #include "engine/control_ids.h"
 #include "engine/messages.h"
 #include "support/temp_dir.h"
+#include "support/test_store.h"
 #include "window_fixture.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 namespace {
 
 using Action = CommandLine::Action;
@@ -203,4 +203,4 @@ TEST_F(WindowTest, UseFolderTakesOnlyExistingFolders) {
 }
 
 }  // namespace
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

@@ -8,7 +8,7 @@
 
 #include "engine/progress_view.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 
 class RecordingView : public ProgressView {
  public:
@@ -48,4 +48,4 @@ class RecordingView : public ProgressView {
   std::function<void(const std::string&)> onBox;  // runs while a box is "open"
 };
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace boxferry::testing {
+namespace boxferry::test {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
@@ -41,7 +41,7 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
+void WriteFile(const fs::path& path, std::string_view bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -81,4 +81,4 @@ int OpenDescriptorCount() {
 #endif
 }
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

@@ -3,8 +3,9 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
-namespace boxferry::testing {
+namespace boxferry::test {
 
 // A fresh directory under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
@@ -23,7 +24,7 @@ class TempDir {
 };
 
 // Writes `bytes` to `path`, creating the parent directories.
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
 // Every file and directory below `root`, as "relative/path" -> content ("<dir>" for directories).
@@ -32,4 +33,4 @@ std::string DescribeTree(const std::filesystem::path& root);
 // Number of open file descriptors of this process (-1 where it cannot be told).
 int OpenDescriptorCount();
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

@@ -1,40 +1,12 @@
-#include "test_support.h"
+#include "support/message_bytes.h"
 
-#include <unistd.h>
-
-#include <atomic>
-#include <fstream>
 #include <sstream>
 
 #include "message/mbox_converter.h"
+#include "platform/platform.h"
+#include "support/temp_dir.h"
 
 namespace boxferry::test {
-
-TempDir::TempDir() {
-  static std::atomic<int> counter{0};
-  path_ = std::filesystem::temp_directory_path() /
-          ("boxferry-msg-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
 
 std::string Hex(std::string_view hex) {
   std::string out;
@@ -57,8 +29,8 @@ std::string ToHex(std::string_view bytes) {
 
 std::string ConvertBytes(std::string_view message, int* result, std::size_t readBufferSize) {
   TempDir dir;
-  const std::string messagePath = dir.Path("1.ALM");
-  const std::string mboxPath = dir.Path("mbox");
+  const std::string messagePath = (dir / "1.ALM").string();
+  const std::string mboxPath = (dir / "mbox").string();
   WriteFile(messagePath, message);
   RunningMonitor running;
   MboxConverter converter(&running.monitor,

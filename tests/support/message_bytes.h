@@ -1,33 +1,15 @@
-// Helpers shared by the message tests: temporary files, a running monitor, byte literals.
+// Helpers for tests of message conversion: byte literals, a monitor in state Running, and one message
+// converted with MboxConverter.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
-#include "platform/platform.h"
 
 namespace boxferry::test {
-
-// A fresh directory, removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string Path(std::string_view name) const { return (path_ / name).string(); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-void WriteFile(const std::string& path, std::string_view bytes);
-std::string ReadFile(const std::string& path);
 
 // "1B 24 42" -> the three bytes.
 std::string Hex(std::string_view hex);
@@ -48,7 +30,7 @@ struct RunningMonitor {
 };
 
 // Converts `message` (the bytes of one message file) with MboxConverter and returns the mbox bytes;
-// `result` receives ConvertMessage's result.
+// `result` receives ConvertMessage's result. `readBufferSize` 0 is the reader's default.
 std::string ConvertBytes(std::string_view message, int* result = nullptr, std::size_t readBufferSize = 0);
 
 }  // namespace boxferry::test

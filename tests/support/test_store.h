@@ -1,10 +1,11 @@
-// Small AL-Mail stores for the window tests: one account with an Inbox of tiny message files.
+// Small AL-Mail stores for tests of the windows and the dialog: one account with an Inbox of tiny message
+// files.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
-namespace boxferry::testing {
+namespace boxferry::test {
 
 // Writes `root`/Account1 with Account.ini ([Property] Title=テスト, in Shift_JIS) and `messages` message
 // files 00001.ALM, 00002.ALM, … in Inbox.box. Returns the account's title as the window shows it.
@@ -13,4 +14,4 @@ std::string WriteStore(const std::filesystem::path& root, int messages);
 // Number of messages in an mbox file: lines that begin with "From ".
 int CountMboxMessages(const std::filesystem::path& mbox);
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test

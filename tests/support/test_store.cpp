@@ -1,10 +1,10 @@
-#include "app/test_store.h"
+#include "support/test_store.h"
 
 #include <cstdio>
 
 #include "support/temp_dir.h"
 
-namespace boxferry::testing {
+namespace boxferry::test {
 
 std::string WriteStore(const std::filesystem::path& root, int messages) {
   const std::filesystem::path account = root / "Account1";
@@ -30,4 +30,4 @@ int CountMboxMessages(const std::filesystem::path& mbox) {
   return count;
 }
 
-}  // namespace boxferry::testing
+}  // namespace boxferry::test
