@@ -96,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                   k20 + "\r\n" + k20 + k20 + "\r" + k20 + "x\n" + k20,
                   {{k20, "\r\n"}, {k20 + k20, "\r"}, {k20 + "x", "\n"}, {k20, ""}}},
         SplitCase{"LongLineEndingInCrAtEnd", k20 + k20 + "\r", {{k20 + k20, "\r"}}},
-        SplitCase{"LongLinesEndingInCrCrLf",
-                  k20 + k20 + "\r\r\n" + k20 + "x\r\r\n",
+        SplitCase{"LongLinesEndingInCrCrLf", k20 + k20 + "\r\r\n" + k20 + "x\r\r\n",
                   {{k20 + k20, "\r\r\n"}, {k20 + "x", "\r\r\n"}}},
         SplitCase{"LongLineEndingInCrCrAtEnd", k20 + k20 + "\r\r", {{k20 + k20, "\r"}, {"", "\r"}}}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
