@@ -50,6 +50,16 @@ bool CreateEmptyFile(const std::string& path) {
 
 }  // namespace
 
+// A folder that holds sub-folders, as Thunderbird keeps one: the directory `name`.sbd and, beside it, the
+// empty file `name`. Neither may exist yet.
+int StoreConverter::MakeContainer(const std::string& outputDir, const std::string& name) {
+  const std::string sbdDir = JoinPath(outputDir, name + ".sbd");
+  if (!platform::MakeDirectory(sbdDir)) return monitor_->Fail(kMsgFolderCreateFailed, sbdDir.c_str());
+  const std::string filePath = JoinPath(outputDir, name);
+  if (!CreateEmptyFile(filePath)) return monitor_->Fail(kMsgFileCreateFailed, filePath.c_str());
+  return 0;
+}
+
 void StoreConverter::NoteSkipped(const std::string& path, ConversionReport::SkipReason reason) {
   if (report_) report_->skipped.push_back({path, reason});
 }
@@ -123,15 +133,8 @@ int StoreConverter::Convert(const std::string& inputFolder, const std::string& o
 
       monitor_->SetCurrent(title.c_str(), nullptr, nullptr, accountDir.c_str());
       const std::string sbdDir = JoinPath(outputFolder, title + ".sbd");
-      if (!platform::MakeDirectory(sbdDir)) {
-        result = monitor_->Fail(kMsgFolderCreateFailed, sbdDir.c_str());
-        break;
-      }
-      const std::string filePath = JoinPath(outputFolder, title);
-      if (!CreateEmptyFile(filePath)) {
-        result = monitor_->Fail(kMsgFileCreateFailed, filePath.c_str());
-        break;
-      }
+      result = MakeContainer(outputFolder, title);
+      if (result != 0) break;
       result = ConvertAccount(accountDir, title, sbdDir);
       if (result != 0) break;
       monitor_->AddCounts(1, 0, 0);
@@ -203,17 +206,9 @@ int StoreConverter::ConvertFolderTree(const std::string& dir, const std::string&
         continue;
       }
       monitor_->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
-      const std::string sbdDir = JoinPath(outputDir, title + ".sbd");
-      if (!platform::MakeDirectory(sbdDir)) {
-        result = monitor_->Fail(kMsgFolderCreateFailed, sbdDir.c_str());
-        break;
-      }
-      const std::string filePath = JoinPath(outputDir, title);
-      if (!CreateEmptyFile(filePath)) {
-        result = monitor_->Fail(kMsgFileCreateFailed, filePath.c_str());
-        break;
-      }
-      result = ConvertFolderTree(folderDir, accountTitle, title, sbdDir);
+      result = MakeContainer(outputDir, title);
+      if (result != 0) break;
+      result = ConvertFolderTree(folderDir, accountTitle, title, JoinPath(outputDir, title + ".sbd"));
     } else {
       monitor_->SetCurrent(accountTitle.c_str(), title.c_str(), "", folderDir.c_str());
       result = ConvertMailbox(folderDir, accountTitle, title, outputDir);

@@ -45,6 +45,7 @@ class StoreConverter {
  private:
   // Directories on the walk's current path, so a link back to one of them is never followed.
   std::vector<platform::FileIdentity> activeDirs_;
+  int MakeContainer(const std::string& outputDir, const std::string& name);
   bool EnterDirectory(const std::string& dir);
   void LeaveDirectory();
   friend class DirectoryGuard;

@@ -10,7 +10,8 @@
 // - mboxrd: an input line of zero or more '>' and then "From " gets one '>' more, and no other output
 //   line looks like one;
 // - a message of bytes 00-7F only comes out exactly as that describes (a line holding an ESC may become
-//   another 7-bit line: raw ISO-2022-JP in a header line is written as encoded words).
+//   another 7-bit line: raw ISO-2022-JP in a header line is written as encoded words);
+// - Thunderbird's reading of the mbox (MboxMessageCounter) finds exactly one message.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "encoding/text.h"
+#include "engine/mbox_message_count.h"
 #include "engine/progress_monitor.h"
 #include "fuzz/fuzz_support.h"
 #include "message/byte_stream.h"
@@ -191,8 +193,13 @@ void CheckOutput(std::string_view input, const std::string& out, std::size_t pie
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace boxferry::fuzz;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  CheckOutput(input, Convert(input, boxferry::MessageReader::kDefaultCapacity),
-              boxferry::MessageReader::kDefaultCapacity);
-  CheckOutput(input, Convert(input, 64), 64);
+  for (const std::size_t buffer : {boxferry::MessageReader::kDefaultCapacity, std::size_t{64}}) {
+    const std::string out = Convert(input, buffer);
+    CheckOutput(input, out, buffer);
+    // Read as Thunderbird reads it, the mbox holds exactly this one message.
+    boxferry::MboxMessageCounter counter;
+    counter.Feed(out);
+    Check(counter.Finish() == 1, "Thunderbird would not see exactly one message");
+  }
   return 0;
 }
