@@ -9,7 +9,8 @@
 //   without one gets CR LF (a body declared "binary" keeps its line ends, and is only checked for its text);
 // - mboxrd: an input line of zero or more '>' and then "From " gets one '>' more, and no other output
 //   line looks like one;
-// - a message of bytes 00-7F only comes out exactly as that describes;
+// - a message of bytes 00-7F only comes out exactly as that describes (a line holding an ESC may become
+//   another 7-bit line: raw ISO-2022-JP in a header line is written as encoded words);
 // - Thunderbird's reading of the mbox (MboxMessageCounter) finds exactly one message.
 #include <cstddef>
 #include <cstdint>
@@ -170,8 +171,20 @@ void CheckOutput(std::string_view input, const std::string& out, std::size_t pie
 
   bool ascii = true;
   for (unsigned char c : input) ascii = ascii && c < 0x80;
-  if (ascii && decidable && !binary)
-    Check(out == ExpectedAscii(in, add), "an ASCII message did not come out as it must");
+  if (!ascii || !decidable || binary) return;
+  // A header line of raw ISO-2022-JP is written as encoded words, so a line holding an ESC may change,
+  // into another line of bytes 00-7F; every other line comes out as it must.
+  const std::string expected = ExpectedAscii(in, add);
+  const std::vector<Line> want = SplitLines(expected);
+  const std::vector<Line> all = SplitLines(out);
+  Check(want.size() == all.size(), "an ASCII message did not come out as it must");
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    if (all[i].text == want[i].text && all[i].end == want[i].end) continue;
+    bool sevenBit = true;
+    for (unsigned char c : all[i].text) sevenBit = sevenBit && c < 0x80;
+    Check(want[i].text.find('\x1b') != std::string_view::npos && sevenBit && all[i].end == want[i].end,
+          "an ASCII message did not come out as it must");
+  }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 // - text of bytes 00-7F comes out unchanged.
 // A raw ESC byte of the source passes through as itself, so the read-back check replaces ESC by another
 // control byte first; the raw input is encoded too (pieces against whole, 7-bit output).
+// Read back as raw ISO-2022-JP (jis_decoder.h), the output decodes to text that encodes to the same bytes;
+// and raw input that decodes, once encoded again, keeps round-tripping.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -19,6 +21,7 @@
 #include <unordered_map>
 
 #include "encoding/cp932.h"
+#include "encoding/jis_decoder.h"
 #include "encoding/jis_encoder.h"
 #include "fuzz/fuzz_support.h"
 
@@ -165,5 +168,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool ascii = true;
   for (unsigned char c : clean) ascii = ascii && c < 0x80;
   if (ascii) Check(jis == clean, "ASCII text changed");
+
+  // Raw ISO-2022-JP as the encoder writes it decodes to text that encodes to the same bytes.
+  std::string decoded;
+  Check(boxferry::encoding::DecodeRawJis(jis, decoded), "the encoder's output does not decode");
+  Check(boxferry::encoding::Cp932ToJis(decoded) == jis, "raw ISO-2022-JP decoded and encoded again differs");
+  // Any raw input that decodes: encoded again, it round-trips from then on.
+  decoded.clear();
+  if (boxferry::encoding::DecodeRawJis(raw, decoded)) {
+    const std::string again = boxferry::encoding::Cp932ToJis(decoded);
+    std::string twice;
+    Check(boxferry::encoding::DecodeRawJis(again, twice) && boxferry::encoding::Cp932ToJis(twice) == again,
+          "decoded raw ISO-2022-JP does not settle after one round");
+  }
   return 0;
 }

@@ -5,7 +5,6 @@
 #include "encoding/text.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
-#include "message/header_words.h"
 
 namespace boxferry {
 namespace {
@@ -46,14 +45,19 @@ void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
   *unencodable_ += encoder_.TakeUnencodable();
 }
 
-int MboxPartWriter::WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) {
+int MboxPartWriter::WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) {
   converted_.clear();
   if (converted_.capacity() > kKeptBufferBytes) converted_.shrink_to_fit();
-  if (headerLine) {
+  if (role.header && line.first && line.last) {
+    const HeaderLineContext context{role.parameterField, role.afterHeaderLine ? &lastHeaderEnd_ : nullptr};
+    lastHeaderEnd_ = EncodeHeaderLine(line.text, context, converted_);
+  } else if (role.header) {
+    // A line in pieces: each piece on its own (header_words.h); it leaves nothing for a fold.
     HeaderWordEdges edges;
-    EncodeHeaderText(line.text, line.first, converted_, &edges);
+    EncodeHeaderPiece(line.text, line.first, converted_, &edges);
     const bool space = !line.first && headerPieceEndedInWord_ && edges.startsWithWord;
     headerPieceEndedInWord_ = edges.endsWithWord;
+    lastHeaderEnd_ = HeaderLineEnd{};
     if (space && !out.Write(" ")) return WriteFailed();
   } else if (line.first && encoding::IsAscii(line.text)) {
     encoder_.Reset();  // a later piece goes on from ASCII

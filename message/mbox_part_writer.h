@@ -6,6 +6,7 @@
 #include <string>
 
 #include "encoding/jis_encoder.h"
+#include "message/header_words.h"
 #include "message/message_parser.h"
 
 namespace boxferry {
@@ -26,7 +27,7 @@ class MboxPartWriter : public MessageParser {
 
  protected:
   int EscapeFromLine(const LinePiece& line, MboxOutput& out) override;
-  int WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) override;
+  int WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) override;
   int WriteVerbatim(const LinePiece& line, MboxOutput& out) override;
   std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) override;
 
@@ -37,7 +38,8 @@ class MboxPartWriter : public MessageParser {
   std::int64_t ownUnencodable_ = 0;
   std::int64_t* unencodable_ = &ownUnencodable_;  // a nested writer adds to its owner's count
   bool headerPieceEndedInWord_ = false;
-  std::string converted_;  // reused between lines
+  HeaderLineEnd lastHeaderEnd_;  // what the last whole header line written ended in
+  std::string converted_;        // reused between lines
 };
 
 }  // namespace boxferry

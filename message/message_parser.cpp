@@ -2,11 +2,25 @@
 
 #include <algorithm>
 
+#include "encoding/text.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 #include "message/header_field.h"
 
 namespace boxferry {
+namespace {
+
+// Whether a field, from the text of its first line on, is a Content-Type or Content-Disposition field.
+bool TakesParameters(std::string_view field) {
+  constexpr std::string_view kContentType = "content-type";
+  constexpr std::string_view kContentDisposition = "content-disposition";
+  const std::size_t colon = field.substr(0, kContentDisposition.size() + 1).find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view name = field.substr(0, colon);
+  return encoding::EqualsNoCase(name, kContentType) || encoding::EqualsNoCase(name, kContentDisposition);
+}
+
+}  // namespace
 
 MessageParser::MessageParser(ProgressMonitor* monitor) : monitor_(monitor) {
   Reset();
@@ -29,6 +43,8 @@ void MessageParser::Reset() {
   pendingPartField_.clear();
   nested_.reset();
   route_ = Route::kMessageHeader;
+  headerLineBefore_ = false;
+  lineAfterHeader_ = false;
   afterKeptCr_ = false;
 }
 
@@ -121,12 +137,17 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
   return BodyRoute(partCharset_, partTransferEncoding_);
 }
 
-int MessageParser::EscapeThen(const LinePiece& line, bool transcode, bool headerLine, MboxOutput& out) {
+int MessageParser::EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out) {
   if (line.first && !afterKeptCr_) {
     const int escaped = EscapeFromLine(line, out);
     if (escaped != 0) return escaped;
   }
-  return transcode ? WriteTranscoded(line, headerLine, out) : WriteVerbatim(line, out);
+  return transcode ? WriteTranscoded(line, role, out) : WriteVerbatim(line, out);
+}
+
+// `pending` is the field the line was just collected into.
+LineRole MessageParser::HeaderRole(const std::string& pending) const {
+  return LineRole{true, TakesParameters(pending), lineAfterHeader_};
 }
 
 int MessageParser::ParseLine(const LinePiece& source, int inHeader, MboxOutput& out) {
@@ -134,6 +155,8 @@ int MessageParser::ParseLine(const LinePiece& source, int inHeader, MboxOutput& 
     int result = 0;
     route_ = ChooseRoute(source, inHeader, result);
     if (result != 0) return result;
+    lineAfterHeader_ = headerLineBefore_;
+    headerLineBefore_ = route_ == Route::kMessageHeader || route_ == Route::kPartHeader;
   }
   if (route_ == Route::kNested) {
     afterKeptCr_ = false;
@@ -148,22 +171,22 @@ int MessageParser::ParseLine(const LinePiece& source, int inHeader, MboxOutput& 
   switch (route_) {
     case Route::kMessageHeader:
       Collect(pendingMessageField_, line, false);
-      result = EscapeThen(line, true, true, out);
+      result = EscapeThen(line, true, HeaderRole(pendingMessageField_), out);
       break;
     case Route::kBoundary:
       result = WriteVerbatim(line, out);
       break;
     case Route::kPartHeader:
       Collect(pendingPartField_, line, true);
-      result = EscapeThen(line, true, true, out);
+      result = EscapeThen(line, true, HeaderRole(pendingPartField_), out);
       if (line.IsEmptyLine()) inPartHeader_ = false;
       break;
     case Route::kTranscoded:
-      result = EscapeThen(line, true, false, out);
+      result = EscapeThen(line, true, LineRole{}, out);
       break;
     case Route::kVerbatim:
     case Route::kBinary:
-      result = EscapeThen(line, false, false, out);
+      result = EscapeThen(line, false, LineRole{}, out);
       break;
     case Route::kNested:
       break;

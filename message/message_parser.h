@@ -22,6 +22,17 @@ namespace boxferry {
 
 class ProgressMonitor;
 
+// What the parser knows of a line it hands to WriteTranscoded.
+struct LineRole {
+  bool header = false;  // a line of a message, part or embedded-message header
+  // A header line of a Content-Type or Content-Disposition field (its first line or a continuation line),
+  // named as HeaderField reads a name: the text before the first colon, any letter case, not trimmed.
+  bool parameterField = false;
+  // The line this parser wrote just before was a header line too (not a boundary or body line, and this is
+  // not the first line of the message).
+  bool afterHeaderLine = false;
+};
+
 class MessageParser {
  public:
   // A collected header field keeps at most this many bytes; only Content-Type and
@@ -53,9 +64,9 @@ class MessageParser {
  protected:
   // Writes ">" before a line that must not be taken for a separator; called on a line's first piece.
   virtual int EscapeFromLine(const LinePiece& line, MboxOutput& out) = 0;
-  // Writes the piece converted to ISO-2022-JP, then (on the last piece) the line end. `headerLine` is set
-  // for lines of a message, part or embedded-message header.
-  virtual int WriteTranscoded(const LinePiece& line, bool headerLine, MboxOutput& out) = 0;
+  // Writes the piece converted to ISO-2022-JP, then (on the last piece) the line end. `role` tells header
+  // lines (message, part or embedded-message header) from body lines.
+  virtual int WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) = 0;
   virtual int WriteVerbatim(const LinePiece& line, MboxOutput& out) = 0;
   // A new parser of the concrete class, or null when none could be made.
   virtual std::unique_ptr<MessageParser> CreateNested(ProgressMonitor* monitor) = 0;
@@ -69,7 +80,8 @@ class MessageParser {
 
   Route ChooseRoute(const LinePiece& line, int inHeader, int& result);
   void Collect(std::string& pending, const LinePiece& line, bool isPart);
-  int EscapeThen(const LinePiece& line, bool transcode, bool headerLine, MboxOutput& out);
+  int EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out);
+  LineRole HeaderRole(const std::string& pending) const;
   static Route BodyRoute(const std::string& charset, const std::string& transferEncoding);
 
   std::string messageCharset_;
@@ -87,6 +99,8 @@ class MessageParser {
   std::unique_ptr<MessageParser> nested_;
   int depth_ = 0;
   Route route_ = Route::kMessageHeader;
+  bool headerLineBefore_ = false;  // the last line this parser wrote was a header line
+  bool lineAfterHeader_ = false;   // the current line came right after a header line
   // The line before ended in a lone CR that a binary part kept: Thunderbird, which ends lines only at LF,
   // reads this line as the rest of that one, so it is no line that could be taken for a separator.
   bool afterKeptCr_ = false;

@@ -2,45 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "encoding/cp932.h"
+#include "jis_index.h"
 
 namespace boxferry::encoding {
 namespace {
-
-// The WHATWG jis0208 index as a receiving client reads it: pointer -> code point, and code point -> lowest
-// pointer, both limited to the 94 rows ISO-2022-JP can address.
-struct JisIndex {
-  std::map<unsigned, char32_t> decode;
-  std::map<char32_t, unsigned> lowest;
-};
-
-const JisIndex& Index() {
-  static const JisIndex index = [] {
-    JisIndex result;
-    std::ifstream in(BOXFERRY_JIS0208_INDEX);
-    std::string line;
-    while (std::getline(in, line)) {
-      if (line.empty() || line[0] == '#') continue;
-      std::istringstream fields(line);
-      unsigned pointer;
-      std::string cp_text;
-      fields >> pointer >> cp_text;
-      const auto cp = static_cast<char32_t>(std::stoul(cp_text, nullptr, 16));
-      if (pointer >= 94 * 94) continue;
-      result.decode[pointer] = cp;
-      result.lowest.emplace(cp, pointer);
-    }
-    return result;
-  }();
-  return index;
-}
 
 // Decodes ISO-2022-JP as a receiving client does (for text without raw ESC bytes), checking the escape
 // discipline on the way: never two escapes in a row, JIS bytes come in pairs 21-7E, katakana bytes are 21-5F,

@@ -2,7 +2,10 @@
 
 #include <map>
 
+#include "encoding/cp932.h"
 #include "encoding/jis_encoder.h"
+#include "encoding/text.h"
+#include "encoding/utf8.h"
 
 namespace boxferry::test {
 namespace {
@@ -106,6 +109,61 @@ std::string DecodeHeaderLine(std::string_view line, std::vector<std::string>* wo
   }
   out += JisToCp932(between);
   return out;
+}
+
+std::string Cp932(std::string_view utf8) {
+  static const std::map<std::string, std::string> table = [] {
+    std::map<std::string, std::string> t;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      for (int trail = 0x40; trail <= 0xFC; ++trail) {
+        const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+        if (encoding::IsCp932LeadByte(static_cast<unsigned char>(lead)))
+          t.emplace(encoding::Cp932ToUtf8(code), code);
+      }
+    }
+    for (int b = 0xA1; b <= 0xDF; ++b) {
+      const std::string code(1, static_cast<char>(b));
+      t.emplace(encoding::Cp932ToUtf8(code), code);
+    }
+    return t;
+  }();
+  std::string out;
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    char32_t cp;
+    const std::size_t used = encoding::DecodeUtf8(utf8, pos, cp);
+    const std::string character(utf8.substr(pos, used));
+    out += cp < 0x80 ? character : table.at(character);
+    pos += used;
+  }
+  return out;
+}
+
+std::string ShowHeader(std::string_view text) {
+  auto showRaw = [](std::string_view raw) {
+    if (!encoding::IsAscii(raw) && encoding::IsWellFormedUtf8(raw)) return std::string(raw);
+    return encoding::Cp932ToUtf8(JisToCp932(raw));
+  };
+  std::string out;
+  std::string between;  // raw text since the last encoded word
+  bool afterWord = false;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::string_view rest = text.substr(i);
+    const bool jis = encoding::StartsWithNoCase(rest, "=?ISO-2022-JP?B?");
+    const bool utf8 = encoding::StartsWithNoCase(rest, "=?UTF-8?B?");
+    const std::size_t start = jis ? 16 : 10;
+    const std::size_t end = rest.find("?=", start);
+    if (!(jis || utf8) || end == std::string_view::npos) {
+      between += text[i++];
+      continue;
+    }
+    const std::string bytes = Base64Decode(rest.substr(start, end - start));
+    if (!(afterWord && encoding::OnlyBlanks(between))) out += showRaw(between);
+    between.clear();
+    out += jis ? encoding::Cp932ToUtf8(JisToCp932(bytes)) : bytes;
+    afterWord = true;
+    i += end + 2;
+  }
+  return out + showRaw(between);
 }
 
 bool WellFormedJis(std::string_view jis) {

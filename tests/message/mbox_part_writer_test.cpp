@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "message/header_words.h"
 #include "message/mbox_output.h"
 #include "platform/platform.h"
 #include "support/message_bytes.h"
@@ -95,6 +96,78 @@ TEST(Writer, HeaderLinesOfPartsAndEmbeddedMessagesUseEncodedWords) {
                 "Content-Type: message/rfc822\r\n\r\nFrom: " + word + " <a@b>\r\n\r\n" + yamada +
                 "\r\n--b\r\nContent-Disposition: attachment; filename=\"" + word + "\"\r\n\r\n--b--\r\n");
 }
+
+// Header lines whose form depends on the lines around them, through the parser.
+struct HeaderCase {
+  const char* name;
+  std::string message;
+  std::size_t readBufferSize;  // 0: the default
+  std::string expected;        // a run of output lines
+};
+
+void PrintTo(const HeaderCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class WriterHeaders : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(WriterHeaders, WritesTheExpectedLines) {
+  const HeaderCase& c = GetParam();
+  const std::string out = test::ConvertBytes(c.message, nullptr, c.readBufferSize);
+  EXPECT_NE(out.find(c.expected), std::string::npos) << out;
+}
+
+std::string Repeat(std::string_view s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+const std::string kTen40 = Repeat("\x93\x59", 40);  // 添 x 40
+const std::string kTen40Word =
+    "=?ISO-2022-JP?B?" + Base64Encode("\x1b$B" + Repeat("E:", 40) + "\x1b(B") + "?=";
+const std::string kYamadaWord = "=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=";
+const std::string kTaroWord = "=?ISO-2022-JP?B?GyRCQkBPOhsoQg==?=";
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, WriterHeaders,
+    ::testing::Values(
+        HeaderCase{
+            "FoldKeepsItsBlank", "Subject: \x87\x40\x87\x41\x87\x42\r\n \x87\x43\x87\x44\x87\x45\r\n\r\n", 0,
+            "Subject: =?ISO-2022-JP?B?GyRCLSEtIi0jGyhC?=\r\n =?ISO-2022-JP?B?IBskQi0kLSUtJhsoQg==?=\r\n"},
+        HeaderCase{"ParameterOnContinuationLineIsOneWord",
+                   "Content-Type: text/plain;\r\n name=\"" + kTen40 + "\"\r\n\r\n", 0,
+                   "Content-Type: text/plain;\r\n name=\"" + kTen40Word + "\"\r\n"},
+        HeaderCase{"FieldNameInAnyCase", "content-DISPOSITION: attachment; filename=" + kTen40 + "\r\n\r\n",
+                   0, "content-DISPOSITION: attachment; filename=" + kTen40Word + "\r\n"},
+        // Another field than Content-Type to the parser, so the run rule cuts the name.
+        HeaderCase{"BlankBeforeColonIsNoParameterField",
+                   "Subject: x\r\nContent-Type : text/plain; name=\"" + kTen40 + "\"\r\n\r\n", 0,
+                   "Content-Type : text/plain; name=\"=?ISO-2022-JP?B?" +
+                       Base64Encode("\x1b$B" + Repeat("E:", 18) + "\x1b(B") + "?= =?ISO-2022-JP?B?"},
+        HeaderCase{
+            "BoundaryEndsTheFold",
+            "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nSubject: \x8e\x52\x93\x63\r\n--b\r\n "
+            "\x91\xbe\x98\x59\r\n\r\n--b--\r\n",
+            0, "--b\r\n " + kTaroWord + "\r\n"},
+        HeaderCase{
+            "FoldInEmbeddedMessage",
+            "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: message/rfc822\r\n\r\n"
+            "Subject: \x8e\x52\x93\x63\r\n \x91\xbe\x98\x59\r\n\r\n--b--\r\n",
+            0, "Subject: " + kYamadaWord + "\r\n =?ISO-2022-JP?B?IBskQkJATzobKEI=?=\r\n"},
+        // After a complete part header, a continuation line opening the next one continues no field.
+        HeaderCase{"PartHeaderOpeningWithAContinuationLine",
+                   "Subject: x\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: "
+                   "text/plain;\r\n\r\nx\r\n--b\r\n name=\"" +
+                       kTen40 + "\"\r\n\r\n--b--\r\n",
+                   0,
+                   "--b\r\n name=\"=?ISO-2022-JP?B?" + Base64Encode("\x1b$B" + Repeat("E:", 18) + "\x1b(B") +
+                       "?= =?ISO-2022-JP?B?"},
+        // A line in pieces leaves nothing for a fold.
+        HeaderCase{"LineInPiecesEndsTheFold",
+                   "Subject: " + Repeat("\x8e\x52\x93\x63", 30) + "\r\n \x91\xbe\x98\x59\r\n\r\n", 64,
+                   "\r\n " + kTaroWord + "\r\n"}),
+    [](const ::testing::TestParamInfo<HeaderCase>& info) { return std::string(info.param.name); });
 
 TEST(Writer, NeedsFromEscape) {
   EXPECT_TRUE(MboxPartWriter::NeedsFromEscape("From "));

@@ -245,6 +245,15 @@ INSTANTIATE_TEST_SUITE_P(
                      {kSjis, kJis}}}),
     [](const ::testing::TestParamInfo<RoutingCase>& info) { return std::string(info.param.name); });
 
+// A message starts without a header line before it: a continuation line opening it folds nothing.
+TEST(Parser, ResetStartsWithoutAHeaderLineBefore) {
+  Harness h;
+  EXPECT_EQ(h.Line("Subject: " + kSjis), "Subject: " + kWord + "\r\n");
+  EXPECT_EQ(h.Line(" " + kSjis), " =?ISO-2022-JP?B?IBskQkZ8S1wbKEI=?=\r\n");  // the fold's blank inside
+  h.Reset();
+  EXPECT_EQ(h.Line(" " + kSjis), " " + kWord + "\r\n");
+}
+
 // Multiparts nested deeper than the bound: from there on, boundaries of deeper levels are body lines.
 TEST(Parser, NestingStopsAtDepthBound) {
   const int levels = MessageParser::kMaxNestingDepth + 5;
