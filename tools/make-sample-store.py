@@ -324,15 +324,21 @@ def layout():
     ]
 
 
-def write_store(out):
+def start_store(out, marker, kind):
+    """Make `out` an empty store directory; one that exists is replaced only when it holds the file
+    `marker` (a path relative to it) that every store of this kind has."""
     if os.path.exists(out):
-        if not os.path.isfile(os.path.join(out, "Account1", "Account.ini")):
-            sys.exit("refusing to replace %s: it is not a sample store" % out)
+        if not os.path.isfile(os.path.join(out, *marker.split("/"))):
+            sys.exit("refusing to replace %s: it is not %s" % (out, kind))
         shutil.rmtree(out)
     os.makedirs(out)
-    # Git must keep the bytes as they are (CR LF and LF files, Shift_JIS); the converter ignores this file.
+    # Git must keep the bytes as they are (line ends, Shift_JIS); the converter ignores this file.
     with open(os.path.join(out, ".gitattributes"), "wb") as f:
         f.write(b"* -text -diff\n")
+
+
+def write_store(out):
+    start_store(out, "Account1/Account.ini", "a sample store")
     for entry in layout():
         path = os.path.join(out, *entry[0].split("/"))
         os.makedirs(path, exist_ok=True)

@@ -1,10 +1,15 @@
 // Runs inside Thunderbird through Marionette (chrome context). Parses every local folder from its
-// mbox file and returns, per folder, what Thunderbird made of each message: the subject and sender
-// as the message list shows them and the body as plain text after its own MIME decoding.
+// mbox file and returns, per folder, the role Thunderbird gave it (its special-folder flags), the file
+// it reads the folder from, and what it made of each message: the subject and sender as the message
+// list shows them and the body as plain text after its own MIME decoding.
 const { MailServices } = ChromeUtils.importESModule("resource:///modules/MailServices.sys.mjs");
 const { setTimeout } = ChromeUtils.importESModule("resource://gre/modules/Timer.sys.mjs");
 const { MsgHdrToMimeMessage } = ChromeUtils.importESModule("resource:///modules/gloda/MimeMessage.sys.mjs");
 const sleep = ms => new Promise(r => setTimeout(r, ms));
+
+// The folder flags that make a folder one of Thunderbird's special folders.
+const ROLES = ["Inbox", "Trash", "SentMail", "Drafts", "Templates", "Junk", "Archive", "Queue"];
+const roles = folder => ROLES.filter(r => folder.getFlag(Ci.nsMsgFolderFlags[r]));
 
 async function localRoot() {
   for (let i = 0; i < 600; i++) {
@@ -72,7 +77,10 @@ return (async () => {
   for (const folder of root.descendants) {
     const names = [];
     for (let f = folder; f && f != root; f = f.parent) names.unshift(f.name);
-    const entry = { path: names.join("/"), error: await parse(folder), messages: [] };
+    const file = folder.filePath.path.startsWith(root.filePath.path + "/")
+      ? folder.filePath.path.slice(root.filePath.path.length + 1) : folder.filePath.path;
+    const error = await parse(folder);
+    const entry = { path: names.join("/"), file, roles: roles(folder), error, messages: [] };
     try {
       const db = folder.QueryInterface(Ci.nsIMsgLocalMailFolder).getDatabaseWOReparse();
       const hdrs = [...db.enumerateMessages()].sort((a, b) => Number(a.storeToken) - Number(b.storeToken));

@@ -209,7 +209,9 @@ def main():
         if status != 1 or "maildir形式" not in err or tree(maildir_local) != before:
             problems.append("conversion into maildir Local Folders: status %d, %r" % (status, err))
 
+        existing = set(os.listdir(local))
         status, err = convert(cli, home, store, local)
+        written = set(os.listdir(local)) - existing
         if status != 0:
             problems.append("conversion into the closed profile's Local Folders: status %d, %r" % (status, err))
         else:
@@ -217,7 +219,7 @@ def main():
                 probe = f.read()
             with Thunderbird(tb, home, "mbox", dirs["mbox"], {}) as t:
                 shown = t.run(probe)
-            problems += check(shown, expect, store)
+            problems += check(shown, expect, store, written)
             print("%s shows %d folders of the profile" % (shown.get("app"), len(shown["folders"])))
     except (RuntimeError, OSError, EOFError, KeyError, subprocess.TimeoutExpired) as e:
         problems.append("%s: %s" % (type(e).__name__, e))

@@ -154,8 +154,38 @@ def norm(text):
 RE_PREFIX = re.compile(r"^(re|aw|sv|antw)(\[\d+\])?:\s*", re.I)
 
 
-def check(seen, expect, store):
-    """List of problems: what Thunderbird shows compared with the expectations."""
+def shown_line(i, g):
+    return "shown #%d %r from %r: %r" % (i, g["subject"], g["from"], norm(g["body"])[:80])
+
+
+def expected_subject(subject, g):
+    """The expected subject as Thunderbird lists it: without the reply prefix it keeps as a flag."""
+    return RE_PREFIX.sub("", norm(subject)) if g["hasRe"] else norm(subject)
+
+
+def pair_by_subject(want, got):
+    """Expected and shown messages paired in order by subject (a message without an expected subject
+    takes the next shown one); an expected message nobody shows is paired with None."""
+    pairs, at = [], 0
+    for w in want:
+        found = None
+        if w.get("subject") is None:
+            found = at if at < len(got) else None
+        else:
+            found = next((i for i in range(at, len(got)) if norm(got[i]["subject"]) == expected_subject(w["subject"], got[i])), None)
+        pairs.append((w, None if found is None else got[found]))
+        if found is not None:
+            at = found + 1
+    return pairs
+
+
+def top_name(name):
+    return name[:-4] if name.endswith(".sbd") else name
+
+
+def check(seen, expect, store, written=None):
+    """List of problems: what Thunderbird shows compared with the expectations. `written` names the
+    entries the conversion made at the top of Local Folders (their folders are converted ones too)."""
     problems = []
     for want in expect["folders"]:  # the expectations must cover every message file of the store
         if want.get("container") or "source" not in want:
@@ -171,9 +201,17 @@ def check(seen, expect, store):
             problems.append("%s: listed, but no folder was expected there" % path)
     tops = {f["path"].split("/")[0] for f in expect["folders"]}
     known = {f["path"] for f in expect["folders"]}
-    for path in folders:
+    converted = {top_name(x) for x in written or ()}
+    for f in seen["folders"]:
+        path = f["path"]
         if path.split("/")[0] in tops and path not in known:
             problems.append("%s: unexpected folder" % path)
+        # A converted tree must never be one of Thunderbird's special folders: it would empty a Trash,
+        # send from an Outbox, file replies into a Sent folder.
+        top = top_name(f.get("file", path).split("/")[0])
+        if f.get("roles") and (path.split("/")[0] in tops or top in converted):
+            problems.append("%s: converted folder (file %s) is Thunderbird's %s folder"
+                            % (path, f.get("file"), "/".join(f["roles"])))
     for want in expect["folders"]:
         path = want["path"]
         got = folders.get(path)
@@ -183,15 +221,22 @@ def check(seen, expect, store):
         if got.get("error"):
             problems.append("%s: %s" % (path, got["error"]))
         msgs = got["messages"]
-        if len(msgs) != len(want["messages"]):
-            problems.append("%s: %d messages, expected %d" % (path, len(msgs), len(want["messages"])))
-        for w, g in zip(want["messages"], msgs):
+        if len(msgs) == len(want["messages"]):
+            pairs = list(zip(want["messages"], msgs))
+        else:  # merged or hidden messages: say what is shown, then compare by subject
+            problems.append("\n    ".join(
+                ["%s: %d messages, expected %d" % (path, len(msgs), len(want["messages"]))]
+                + ["expected %s %r" % (w["file"], w.get("subject")) for w in want["messages"]]
+                + [shown_line(i, g) for i, g in enumerate(msgs, 1)]))
+            pairs = pair_by_subject(want["messages"], msgs)
+        for w, g in pairs:
             where = "%s/%s" % (path, w["file"])
+            if g is None:
+                problems.append("%s: not shown as a message of its own (subject %r)" % (where, w.get("subject")))
+                continue
             subject = g["subject"] or ""
             if w.get("subject") is not None:
-                expected = norm(w["subject"])
-                if g["hasRe"]:
-                    expected = RE_PREFIX.sub("", expected)
+                expected = expected_subject(w["subject"], g)
                 if norm(subject) != expected:
                     problems.append("%s: subject %r, expected %r" % (where, subject, expected))
             if "\x1b" in subject or "$B" in subject or "=?" in subject:
@@ -233,6 +278,7 @@ def main():
         local = os.path.join(profile, "Mail", "Local Folders")
         os.makedirs(local)
         conv = subprocess.run([opts.cli, opts.store, local], capture_output=True, timeout=120)
+        written = set(os.listdir(local))
         if conv.returncode != 0:
             print("boxferry-cli failed with status %d:\n%s%s" % (conv.returncode, conv.stdout.decode(
                 "utf-8", "replace"), conv.stderr.decode("utf-8", "replace")))
@@ -250,7 +296,11 @@ def main():
             return 1
         total = sum(len(f["messages"]) for f in expect["folders"])
         print("%s read %d folders in %.1f s" % (seen.get("app"), len(seen["folders"]), time.time() - t0))
-        problems = check(seen, expect, opts.store)
+        problems = check(seen, expect, opts.store, written)
+        for f in expect["folders"]:
+            for m in f["messages"]:
+                if m.get("why"):
+                    print("note %s/%s: %s" % (f["path"], m["file"], m["why"]))
         if opts.keep:
             with open(os.path.join(work, "seen.json"), "w", encoding="utf-8") as f:
                 json.dump(seen, f, ensure_ascii=False, indent=1)
