@@ -151,6 +151,28 @@ std::size_t JisEncoder::PutCharacter(std::string_view cp932, std::string& out) {
   return static_cast<std::size_t>(p - start);
 }
 
+std::int64_t CountUnencodable(std::string_view cp932) {
+  const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
+  const auto* end = p + cp932.size();
+  std::int64_t count = 0;
+  while (p < end) {
+    p = FindNonAscii(p, end);
+    if (p == end) break;
+    const int row = Cp932LeadRow(*p);
+    if (row < 0) {  // half-width katakana have a set of their own; 80, A0, FD-FF have none
+      if (*p < 0xA1 || *p > 0xDF) ++count;
+      ++p;
+    } else if (p + 1 == end) {  // a lead byte at the end becomes U+30FB's cell
+      ++p;
+    } else {
+      std::size_t used;
+      if (LeadCell(row, p[1], used) == kGetaCell && !(used == 2 && IsSourceGeta(p))) ++count;
+      p += used;
+    }
+  }
+  return count;
+}
+
 std::string Cp932ToJis(std::string_view cp932) {
   JisEncoder encoder;
   std::string out;

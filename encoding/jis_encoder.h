@@ -53,4 +53,8 @@ class JisEncoder {  // streaming cp932 -> ISO-2022-JP; state carried across Feed
 // Whole text in one call: Feed + Finish on a fresh encoder.
 std::string Cp932ToJis(std::string_view cp932);
 
+// How many characters of `cp932` the encoder writes as GETA MARK for want of a cell (as unencodable()
+// counts them), without encoding.
+std::int64_t CountUnencodable(std::string_view cp932);
+
 }  // namespace boxferry::encoding

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "encoding/text.h"
+#include "encoding/utf8.h"
 #include "engine/messages.h"
 #include "engine/progress_monitor.h"
 
@@ -48,6 +49,11 @@ void MboxPartWriter::TranscodeToJis(const LinePiece& line, std::string& out) {
 int MboxPartWriter::WriteTranscoded(const LinePiece& line, const LineRole& role, MboxOutput& out) {
   converted_.clear();
   if (converted_.capacity() > kKeptBufferBytes) converted_.shrink_to_fit();
+  // A header line read as code page 932 (not UTF-8, not 7-bit) goes through encoders of the word writer's
+  // own; what they write as GETA MARK is counted here from the text.
+  if (role.header && !encoding::IsAscii(line.text) && !encoding::IsWellFormedUtf8(line.text)) {
+    *unencodable_ += encoding::CountUnencodable(line.text);
+  }
   if (role.header && line.first && line.last) {
     const HeaderLineContext context{role.parameterField, role.afterHeaderLine ? &lastHeaderEnd_ : nullptr};
     lastHeaderEnd_ = EncodeHeaderLine(line.text, context, converted_);

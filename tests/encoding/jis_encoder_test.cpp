@@ -183,6 +183,36 @@ TEST(JisEncoder, MixedTextDecodesBackAndKeepsEscapeDiscipline) {
   }
 }
 
+// The count without encoding equals the encoder's own, which counts characters written as GETA MARK for
+// want of a cell and never a GETA MARK of the source.
+TEST(JisEncoder, UnencodableCharactersAreCountedOnce) {
+  const std::pair<std::string, std::int64_t> cases[] = {{"", 0},
+                                                        {"abc \x82\xA0\xB1", 0},
+                                                        {"\x81\xAC", 0},
+                                                        {"\xF0\x40\xF9\xFC", 2},
+                                                        {"\x80\xA0\xFD\xFE\xFF", 5},
+                                                        {"\x82", 0},
+                                                        {"\x85\x80", 0},
+                                                        {"\x81\xAC\xF0\x40\x81\xAC", 1}};
+  for (const auto& [text, count] : cases) {
+    EXPECT_EQ(CountUnencodable(text), count) << testing::PrintToString(text);
+    JisEncoder encoder;
+    std::string out;
+    encoder.Feed(text, out);
+    encoder.Finish(out);
+    EXPECT_EQ(encoder.TakeUnencodable(), count) << testing::PrintToString(text);
+    EXPECT_EQ(encoder.unencodable(), 0);
+  }
+  for (unsigned seed = 1; seed <= 50; ++seed) {
+    const std::string text = MixedText(seed, 200);
+    JisEncoder encoder;
+    std::string out;
+    for (char c : text) encoder.Feed(std::string_view(&c, 1), out);  // counted across pieces too
+    encoder.Finish(out);
+    EXPECT_EQ(encoder.unencodable(), CountUnencodable(text)) << seed;
+  }
+}
+
 TEST(JisEncoder, PiecesOfAnySizeGiveTheWholeTextsBytes) {
   const std::string text = "A\x93\xFA\x96\x7B\xB1" + std::string(1, '\0') + "\x82\x41\x85\x80 \x82\xA0\x82";
   const std::string whole = Cp932ToJis(text);

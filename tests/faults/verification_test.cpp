@@ -127,7 +127,8 @@ TEST_F(FaultTest, TheReportSaysWhatChangedWhatWasSkippedAndWhatCouldNotBeSent) {
   Put("Account1/Account.ini", Ini("Trash"));
   Put("Account1/Dev.box/Entry.ini", Ini("NUL .log"));
   Put("Account1/Dev.box/1.ALM",
-      "Subject: x\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\xF0\x40\x81\xAC\xF0\x41\r\n");
+      "Subject: x \xF0\x40\x81\xAC\r\nContent-Type: text/plain; "
+      "charset=iso-2022-jp\r\n\r\n\xF0\x40\x81\xAC\xF0\x41\r\n");
   Put("Account1/Dev.box/2.ALM.ALM/keep", "a directory named like a message");
   Put("Account1/Odd.box/Entry.ini", Ini("a?b"));
   Put("Account1/Odd.box/1.ALM", Message("odd"));
@@ -161,7 +162,7 @@ TEST_F(FaultTest, TheReportSaysWhatChangedWhatWasSkippedAndWhatCouldNotBeSent) {
           "AccountList.txt " + std::to_string(static_cast<int>(R::SkipReason::kAccountFile))}));
   ASSERT_EQ(report.unencodable.size(), 1u);
   EXPECT_EQ(report.unencodable[0].file, (In() / "Account1" / "Dev.box" / "1.ALM").string());
-  EXPECT_EQ(report.unencodable[0].characters, 2);
+  EXPECT_EQ(report.unencodable[0].characters, 3);  // two in the body, one in the Subject
   ASSERT_EQ(report.folders.size(), 2u);
   EXPECT_EQ(report.folders[0].output, (Out() / "Trash_.sbd" / "NUL_ .log").string());
 }
