@@ -31,7 +31,7 @@ std::size_t DecodeCp932(const unsigned char* p, std::size_t n, char32_t& cp) {
   }
   const unsigned char trail = p[1];
   const std::ptrdiff_t index = Cp932DoubleIndex(row, trail);
-  if (index >= 0 && kCp932DoubleByte[index] != 0) {
+  if (kCp932DoubleByte[index] != 0) {
     cp = kCp932DoubleByte[index];
     return 2;
   }

@@ -22,7 +22,7 @@ unsigned JisCellToCp932(unsigned char j1, unsigned char j2) {
   const int row = Cp932LeadRow(static_cast<unsigned char>(lead));
   if (row < 0) return 0;  // never for j1 21-7E (lead bytes 81-9F, E0-EF)
   const std::ptrdiff_t index = Cp932DoubleIndex(row, static_cast<unsigned char>(trail));
-  if (index < 0 || kCp932ToJis[index] == 0) return 0;
+  if (kCp932ToJis[index] == 0) return 0;
   return lead << 8 | trail;
 }
 

@@ -25,10 +25,10 @@ namespace {
 // Cell for lead row `row` followed by `trail`; `used` becomes the bytes taken (1 or 2). A pair without a
 // character is U+30FB: both bytes when the second is 80-FF, the lead byte alone otherwise (cp932.h).
 inline unsigned LeadCell(int row, unsigned char trail, std::size_t& used) {
-  const std::ptrdiff_t index = Cp932DoubleIndex(row, trail);
-  if (index >= 0 && kCp932ToJis[index] != 0) {
+  const unsigned cell = kCp932ToJis[Cp932DoubleIndex(row, trail)];
+  if (cell != 0) {
     used = 2;
-    return kCp932ToJis[index];
+    return cell;
   }
   used = trail >= 0x80 ? 2 : 1;
   return kMiddleDotCell;
@@ -64,44 +64,51 @@ void JisEncoder::Reset() {
 
 char* JisEncoder::Convert(const unsigned char*& p, const unsigned char* stop, const unsigned char* end,
                           char* w) {
-  while (p < stop) {
-    const unsigned char b = *p;
+  // A local cursor: the output bytes written through `w` could alias `p` itself, which would make the
+  // compiler store and reload it for every character.
+  const unsigned char* q = p;
+  while (q < stop) {
+    const unsigned char b = *q;
     if (b < 0x80) {
       w = SwitchTo(Mode::kAscii, w);
-      const unsigned char* runEnd = FindNonAscii(p + 1, stop);
-      std::memcpy(w, p, static_cast<std::size_t>(runEnd - p));
-      w += runEnd - p;
-      p = runEnd;
+      const unsigned char* runEnd = FindNonAscii(q + 1, stop);
+      std::memcpy(w, q, static_cast<std::size_t>(runEnd - q));
+      w += runEnd - q;
+      q = runEnd;
       continue;
     }
     if (b >= 0xA1 && b <= 0xDF) {  // half-width katakana
       w = Put(Mode::kKana, static_cast<unsigned>(b - 0x80), w);
-      ++p;
+      ++q;
       continue;
     }
     const int row = Cp932LeadRow(b);
-    if (row >= 0 && p + 1 == end) {  // the trail byte comes with the next piece
+    if (row >= 0 && q + 1 == end) {  // the trail byte comes with the next piece
       heldLead_ = b;
-      ++p;
+      ++q;
       break;
     }
     std::size_t used = 1;
-    const unsigned cell = row < 0 ? kGetaCell : LeadCell(row, p[1], used);  // 80, A0, FD-FF: no cell
-    if (cell == kGetaCell && !(used == 2 && IsSourceGeta(p))) ++unencodable_;
+    const unsigned cell = row < 0 ? kGetaCell : LeadCell(row, q[1], used);  // 80, A0, FD-FF: no cell
+    if (cell == kGetaCell && !(used == 2 && IsSourceGeta(q))) ++unencodable_;
     w = Put(Mode::kJis, cell, w);
-    p += used;
+    q += used;
     // The common case in Japanese text: more well-formed double-byte characters follow.
-    while (stop - p >= 2) {
-      const int nextRow = Cp932LeadRow(p[0]);
+    while (stop - q >= 2) {
+      const int nextRow = Cp932LeadRow(q[0]);
       if (nextRow < 0) break;
-      const std::ptrdiff_t index = Cp932DoubleIndex(nextRow, p[1]);
-      if (index < 0 || kCp932ToJis[index] == 0) break;
-      if (kCp932ToJis[index] == kGetaCell && !IsSourceGeta(p)) ++unencodable_;
-      *w++ = static_cast<char>(kCp932ToJis[index] >> 8);
-      *w++ = static_cast<char>(kCp932ToJis[index] & 0xFF);
-      p += 2;
+      const unsigned next = kCp932ToJis[Cp932DoubleIndex(nextRow, q[1])];
+      if (next == 0) break;
+      if (next == kGetaCell) [[unlikely]] {
+        if (!IsSourceGeta(q)) ++unencodable_;
+      }
+      w[0] = static_cast<char>(next >> 8);
+      w[1] = static_cast<char>(next & 0xFF);
+      w += 2;
+      q += 2;
     }
   }
+  p = q;
   return w;
 }
 

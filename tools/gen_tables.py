@@ -4,7 +4,8 @@
     python3 tools/gen_tables.py           rewrite encoding/cp932_table.cpp and encoding/jis_table.cpp
     python3 tools/gen_tables.py --check   exit 1 when the committed files differ from what would be written
 
-Tables (all indexed by double-byte code: lead index * 189 + trail - 0x40, trail 40-FC):
+Tables (indexed by double-byte code: lead index * 256 + trail; only trails 40-FC can be defined, so a
+lookup needs no range check of the trail byte):
   kCp932DoubleByte  code point of each defined code page 932 double-byte code, 0 where undefined
   kCp932ToJis       the ISO-2022-JP cell (row byte << 8 | cell byte) each defined code is sent as:
                     decoded, fixed up, looked up in the index; 0x222E (GETA MARK) when it has no cell
@@ -22,7 +23,8 @@ DECODE_PATH = os.path.join(ROOT, "encoding", "cp932_table.cpp")
 JIS_PATH = os.path.join(ROOT, "encoding", "jis_table.cpp")
 
 LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
-TRAILS = list(range(0x40, 0xFD))
+TRAILS = list(range(0x100))  # every trail byte has a slot; those outside 40-FC stay undefined
+DEFINED_TRAILS = range(0x40, 0xFD)
 POINTER_LIMIT = 94 * 94  # cells an ISO-2022-JP JIS X 0208 sequence can address
 GETA = 0x222E
 
@@ -68,6 +70,8 @@ def read_index():
 
 
 def decode_double(lead, trail):
+    if trail not in DEFINED_TRAILS:
+        return 0
     try:
         text = bytes([lead, trail]).decode("cp932")
     except UnicodeDecodeError:
