@@ -39,6 +39,7 @@ void MessageParser::Reset() {
   partContentType_.clear();
   partTransferEncoding_.clear();
   partBoundary_.clear();
+  messageBody_ = partBody_ = Route::kVerbatim;
   pendingMessageField_.clear();
   pendingPartField_.clear();
   nested_.reset();
@@ -59,6 +60,7 @@ void MessageParser::StartInBody(std::string_view charset, std::string_view bound
   messageCharset_ = std::string(charset);
   messageTransferEncoding_ = std::string(transferEncoding);
   boundaryLine_ = boundary.empty() ? std::string() : "--" + std::string(boundary);
+  messageBody_ = BodyRoute(messageCharset_, messageTransferEncoding_);
 }
 
 void MessageParser::ApplyHeaderField(std::string_view fieldText, bool isPart) {
@@ -74,6 +76,12 @@ void MessageParser::ApplyHeaderField(std::string_view fieldText, bool isPart) {
     }
   } else if (field.isTransferEncoding) {
     (isPart ? partTransferEncoding_ : messageTransferEncoding_) = field.transferEncoding;
+  }
+  // Worked out once per field rather than once per body line.
+  if (isPart) {
+    partBody_ = BodyRoute(partCharset_, partTransferEncoding_);
+  } else {
+    messageBody_ = BodyRoute(messageCharset_, messageTransferEncoding_);
   }
 }
 
@@ -108,13 +116,12 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
     partTransferEncoding_.clear();
     partContentType_.clear();
     partBoundary_.clear();
+    partBody_ = Route::kVerbatim;
     nested_.reset();
     return Route::kBoundary;
   }
   if (inPartHeader_) return Route::kPartHeader;
-  if (partCount_ == 0) {
-    return BodyRoute(messageCharset_, messageTransferEncoding_);
-  }
+  if (partCount_ == 0) return messageBody_;
   const bool embedded = partContentType_ == "message/rfc822";
   const bool multipart = partContentType_.starts_with("multipart/");
   if ((embedded || multipart) && depth_ < kMaxNestingDepth) {
@@ -134,7 +141,7 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
     }
     return Route::kNested;
   }
-  return BodyRoute(partCharset_, partTransferEncoding_);
+  return partBody_;
 }
 
 int MessageParser::EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out) {

@@ -99,6 +99,9 @@ class MessageParser {
   std::unique_ptr<MessageParser> nested_;
   int depth_ = 0;
   Route route_ = Route::kMessageHeader;
+  // How a body line of the message, and of the current part, goes out (BodyRoute of their fields).
+  Route messageBody_ = Route::kVerbatim;
+  Route partBody_ = Route::kVerbatim;
   bool headerLineBefore_ = false;  // the last line this parser wrote was a header line
   bool lineAfterHeader_ = false;   // the current line came right after a header line
   // The line before ended in a lone CR that a binary part kept: Thunderbird, which ends lines only at LF,
