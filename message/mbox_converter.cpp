@@ -24,7 +24,7 @@ int MboxConverter::ConvertMessage(const std::string& messagePath, const std::str
   if (!file.IsOpen()) return monitor_->Fail(kMsgFileOpenFailed);
   FileSource source(file);
   FileSink sink(mboxFile);
-  const int result = WriteMessage(source, file.Size(), sink);
+  const int result = WriteMessage(source, file.SizeAtOpen(), sink);
   if (result == 0 && report_ && unencodable_ > 0) report_->unencodable.push_back({messagePath, unencodable_});
   return result;
 }

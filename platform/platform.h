@@ -112,6 +112,8 @@ class File {
   std::int64_t Seek(std::int64_t offset, SeekOrigin origin);
   // Size in bytes, or -1.
   std::int64_t Size() const;
+  // The size a file opened by OpenRead had then (without asking the system again); -1 otherwise.
+  std::int64_t SizeAtOpen() const { return sizeAtOpen_; }
   // Closes the file; false when the system reports an error. The handle is released either way.
   bool Close();
 
@@ -121,6 +123,7 @@ class File {
   void NoteFailure() const;
   int fd_ = -1;
   std::string path_;
+  std::int64_t sizeAtOpen_ = -1;
 };
 
 }  // namespace boxferry::platform

@@ -57,9 +57,11 @@ bool File::WriteAll(const void* buffer, std::size_t count) {
   return true;
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
+File::File(File&& other) noexcept
+    : fd_(other.fd_), path_(std::move(other.path_)), sizeAtOpen_(other.sizeAtOpen_) {
   other.fd_ = -1;
   other.path_.clear();
+  other.sizeAtOpen_ = -1;
 }
 
 File& File::operator=(File&& other) noexcept {
@@ -67,8 +69,10 @@ File& File::operator=(File&& other) noexcept {
     Close();
     fd_ = other.fd_;
     path_ = std::move(other.path_);
+    sizeAtOpen_ = other.sizeAtOpen_;
     other.fd_ = -1;
     other.path_.clear();
+    other.sizeAtOpen_ = -1;
   }
   return *this;
 }

@@ -152,7 +152,8 @@ void File::NoteFailure() const {
 }
 
 // Only files (and directories, whose first read fails): a link to a device, a FIFO or a socket could
-// block the open or never reach an end. O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
+// block the open or never reach an end. O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it
+// stays set, as it changes nothing for the files and directories that pass.
 File File::OpenRead(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -165,9 +166,10 @@ File File::OpenRead(const std::string& path) {
     NoteOutcome(0, path);  // no error of the system's: the entry is no file
     return File();
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   NoteOutcome(0, path);
-  return File(fd, path);
+  File file(fd, path);
+  file.sizeAtOpen_ = static_cast<std::int64_t>(st.st_size);
+  return file;
 }
 
 File File::CreateNew(const std::string& path) {

@@ -277,7 +277,9 @@ File File::OpenRead(const std::string& path) {
     _close(fd);
     return File();  // no error of the system's: the entry is no file on a disk
   }
-  return File(fd, path);
+  File file(fd, path);
+  file.sizeAtOpen_ = file.Size();
+  return file;
 }
 
 File File::CreateNew(const std::string& path) {

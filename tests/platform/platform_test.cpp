@@ -123,6 +123,22 @@ TEST(FileTest, MovedHandleClosesOnce) {
   EXPECT_EQ(boxferry::test::OpenDescriptorCount(), before);
 }
 
+// The size a message file had when it was opened is what its reader expects; a later size is not.
+TEST(FileTest, SizeAtOpenIsTheSizeWhenOpenReadOpenedIt) {
+  TempDir dir;
+  const std::string path = (dir / "m").string();
+  WriteFile(dir / "m", "12345");
+  File read = File::OpenRead(path);
+  File write = File::OpenReadWrite(path);
+  ASSERT_TRUE(write.Seek(0, SeekOrigin::kEnd) == 5 && write.WriteAll("678", 3));
+  EXPECT_EQ(read.SizeAtOpen(), 5);
+  EXPECT_EQ(read.Size(), 8);
+  EXPECT_EQ(write.SizeAtOpen(), -1);
+  File moved = std::move(read);
+  EXPECT_EQ(moved.SizeAtOpen(), 5);
+  EXPECT_EQ(read.SizeAtOpen(), -1);
+}
+
 TEST(DirectoryTest, MakeDirectoryRefusesExistingAndIdentityFollowsLinks) {
   TempDir dir;
   const std::string sub = (dir / "sub").string();
