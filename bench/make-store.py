@@ -8,6 +8,9 @@ KIND
                charset=ISO-2022-JP (80 %), some multipart mail (15 %), some base64 attachments (5 %;
                about a quarter of the bytes), 1,000 messages a folder
                  --mib M (100)  --messages N (instead of --mib)  --per-folder N (1000)  --seed S (1)
+  mail         everyday mail (default about 100 MiB): long ASCII headers, short Japanese text, an
+               attachment in one message of three (about two thirds of the bytes base64)
+                 --mib M (100)  --messages N (instead of --mib)  --per-folder N (1000)  --seed S (1)
   flat         --messages N small Japanese text messages (default 100000) in one folder
   deep         --depth D (200) nested Subfolder containers, one message in each container level's
                sibling folder of messages and one at the bottom
@@ -98,6 +101,30 @@ def mixed_message(rng, i, kinds):
             b"--" + bnd + b"--" + CRLF)
 
 
+def everyday_message(rng, i, kinds):
+    """One message as a mailbox of everyday mail holds it: a long header of relay lines (ASCII), a short
+    Japanese text, and in one message of three an attachment; by bytes about two thirds base64, a tenth
+    header lines, the rest text."""
+    relays = b"".join(b"Received: from relay%d.example.net (relay%d.example.net [192.0.2.%d])" % (k, k, k) +
+                      CRLF + b"\tby mx.example.co.jp with ESMTPS id %08X%02d;" % (i, k) + CRLF +
+                      b"\tMon, 5 Oct 2026 09:12:%02d +0900" % k + CRLF for k in range(rng.randint(2, 6)))
+    extra = relays + b"X-Mailer: Example Mail 5.2" + CRLF + b"DKIM-Signature: v=1; a=rsa-sha256; d=example.jp; " + \
+        bytes(rng.choice(b"abcdefghijklmnopqrstuvwxyz0123456789") for _ in range(180)) + CRLF
+    subject = b"Re: %s%s" % (rng.choice(WORDS), rng.choice(WORDS))
+    plain = b"Content-Type: text/plain; charset=ISO-2022-JP" + CRLF + b"Content-Transfer-Encoding: 7bit"
+    text = text_lines(rng, rng.randint(1, 3) * 512)
+    if rng.random() < 2 / 3:
+        kinds["text"] += 1
+        return header(i, subject, plain, extra) + text
+    kinds["attachment"] += 1
+    bnd = b"----=_Part_%08d" % i
+    return (header(i, subject, b"Content-Type: multipart/mixed; boundary=\"" + bnd + b"\"", extra) +
+            b"--" + bnd + CRLF + plain + CRLF + CRLF + text +
+            b"--" + bnd + CRLF + b"Content-Type: application/pdf; name=\"report.pdf\"" + CRLF +
+            b"Content-Transfer-Encoding: base64" + CRLF + CRLF + b64_lines(rng, rng.randint(4, 32) * 1024) +
+            b"--" + bnd + b"--" + CRLF)
+
+
 def account(out, n, title):
     path = os.path.join(out, "Account%d" % n)
     os.makedirs(path)
@@ -122,7 +149,7 @@ def put(path, i, data):
     return len(data)
 
 
-KINDS = ["mixed", "flat", "deep", "long-line", "long-header", "big-mbox"]
+KINDS = ["mixed", "mail", "flat", "deep", "long-line", "long-header", "big-mbox"]
 
 
 def parse_args():
@@ -152,19 +179,20 @@ def main():
     rng = random.Random(int(args.seed))
     facts = {"messages": 0, "folders": 0, "alm_bytes": 0}
 
-    if kind == "mixed":
+    if kind in ("mixed", "mail"):
         limit = given(args.mib, 100) * 1048576
         count = int(given(args.messages, 0))
         per = int(given(args.per_folder, 1000))
         acc = account(out, 1, "ベンチマーク")
         path = None
-        kinds = {"text": 0, "multipart": 0, "attachment": 0}
+        kinds = {"text": 0, "multipart": 0, "attachment": 0} if kind == "mixed" else {"text": 0, "attachment": 0}
+        make = mixed_message if kind == "mixed" else everyday_message
         while (facts["messages"] < count) if count else (facts["alm_bytes"] < limit):
             if facts["messages"] % per == 0:
                 facts["folders"] += 1
                 path = folder(acc, "Folder%d.box" % facts["folders"], "フォルダ%d" % facts["folders"])
             facts["messages"] += 1
-            facts["alm_bytes"] += put(path, facts["messages"], mixed_message(rng, facts["messages"], kinds))
+            facts["alm_bytes"] += put(path, facts["messages"], make(rng, facts["messages"], kinds))
         facts.update(kinds)
     elif kind == "flat":
         acc = account(out, 1, "大量")
