@@ -61,19 +61,19 @@ void ReadParameters(std::string_view s, HeaderField& field) {
 
 HeaderField HeaderField::Parse(std::string_view text) {
   HeaderField field;
-  field.fieldText = std::string(text);
   const std::size_t colon = text.find(':');
   if (colon == std::string_view::npos) return field;
-  field.name = AsciiLower(text.substr(0, colon));
+  // The name before the first colon, any letter case, not trimmed: "Content-Type :" is another field.
+  const std::string_view name = text.substr(0, colon);
   const std::string_view value = text.substr(colon + 1);
   std::string_view rest;
   bool hasParameters = false;
-  if (field.name == "content-type") {
+  if (encoding::EqualsNoCase(name, "content-type")) {
     field.isContentType = true;
     if (OnlyBlanks(value)) return field;
     field.contentType = ReadMainValue(value, rest, hasParameters);
     if (hasParameters) ReadParameters(rest, field);
-  } else if (field.name == "content-transfer-encoding") {
+  } else if (encoding::EqualsNoCase(name, "content-transfer-encoding")) {
     field.isTransferEncoding = true;
     field.transferEncoding = ReadMainValue(value, rest, hasParameters);
   }

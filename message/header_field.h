@@ -8,14 +8,12 @@
 namespace boxferry {
 
 struct HeaderField {
-  std::string name;              // before the first colon, lower-cased, not trimmed; empty without colon
   std::string contentType;       // Content-Type value before the parameters, trimmed, lower-cased
   std::string charset;           // charset parameter, lower-cased
   std::string boundary;          // boundary parameter, as written
   std::string transferEncoding;  // Content-Transfer-Encoding value, trimmed, lower-cased
   bool isContentType = false;
   bool isTransferEncoding = false;
-  std::string fieldText;
 
   // Malformed text never fails: what cannot be read simply stays empty.
   static HeaderField Parse(std::string_view text);

@@ -22,15 +22,10 @@ bool MboxOutput::WriteThrough(std::string_view bytes) {
   return !failed_;
 }
 
-bool MboxOutput::Write(std::string_view bytes) {
+bool MboxOutput::WriteSlow(std::string_view bytes) {
   if (failed_) return false;
   if (bytes.empty()) return true;
   last_ = bytes.back();
-  if (bytes.size() <= buffer_.size() - used_) {
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
-    used_ += bytes.size();
-    return true;
-  }
   if (!Flush()) return false;
   if (bytes.size() >= buffer_.size()) return WriteThrough(bytes);
   std::memcpy(buffer_.data(), bytes.data(), bytes.size());

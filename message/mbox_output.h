@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -26,12 +27,22 @@ class MboxOutput {
 
   // False when the file layer failed (an error, or a write that makes no progress). After a failure every
   // further call fails too and nothing more is written.
-  bool Write(std::string_view bytes);
+  bool Write(std::string_view bytes) {
+    // Most writes are a line that fits the buffer.
+    if (!failed_ && !bytes.empty() && bytes.size() <= buffer_.size() - used_) {
+      std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+      used_ += bytes.size();
+      last_ = bytes.back();
+      return true;
+    }
+    return WriteSlow(bytes);
+  }
   bool Flush();
   // The last byte handed to Write, or 0 before the first.
   char lastByte() const { return last_; }
 
  private:
+  bool WriteSlow(std::string_view bytes);
   bool WriteThrough(std::string_view bytes);
 
   std::optional<FileSink> fileSink_;

@@ -67,8 +67,7 @@ int MboxPartWriter::WriteTranscoded(const LinePiece& line, const LineRole& role,
     if (space && !out.Write(" ")) return WriteFailed();
   } else if (line.first && encoding::IsAscii(line.text)) {
     encoder_.Reset();  // a later piece goes on from ASCII
-    if (!out.Write(line.text) || !out.Write(line.lineEnd)) return WriteFailed();
-    return 0;
+    return WriteLine(line, out);
   } else {
     TranscodeToJis(line, converted_);
   }
@@ -77,8 +76,17 @@ int MboxPartWriter::WriteTranscoded(const LinePiece& line, const LineRole& role,
 }
 
 int MboxPartWriter::WriteVerbatim(const LinePiece& line, MboxOutput& out) {
-  if (!out.Write(line.text) || !out.Write(line.lineEnd)) return WriteFailed();
-  return 0;
+  return WriteLine(line, out);
+}
+
+// The line's text and end as they stand: in one piece when the end follows the text in the reader's
+// buffer (it does unless the end was replaced), which halves the writes of a plain body.
+int MboxPartWriter::WriteLine(const LinePiece& line, MboxOutput& out) {
+  const bool adjacent = line.text.data() + line.text.size() == line.lineEnd.data();
+  const bool written =
+      adjacent ? out.Write(std::string_view(line.text.data(), line.text.size() + line.lineEnd.size()))
+               : out.Write(line.text) && out.Write(line.lineEnd);
+  return written ? 0 : WriteFailed();
 }
 
 std::unique_ptr<MessageParser> MboxPartWriter::CreateNested(ProgressMonitor* monitor) {

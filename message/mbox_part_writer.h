@@ -33,6 +33,7 @@ class MboxPartWriter : public MessageParser {
 
  private:
   int WriteFailed();
+  int WriteLine(const LinePiece& line, MboxOutput& out);
 
   encoding::JisEncoder encoder_;
   std::int64_t ownUnencodable_ = 0;

@@ -145,7 +145,8 @@ MessageParser::Route MessageParser::ChooseRoute(const LinePiece& line, int inHea
 }
 
 int MessageParser::EscapeThen(const LinePiece& line, bool transcode, const LineRole& role, MboxOutput& out) {
-  if (line.first && !afterKeptCr_) {
+  // Only a line that begins with '>' or 'F' can need the escape.
+  if (line.first && !afterKeptCr_ && !line.text.empty() && (line.text[0] == '>' || line.text[0] == 'F')) {
     const int escaped = EscapeFromLine(line, out);
     if (escaped != 0) return escaped;
   }

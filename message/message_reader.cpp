@@ -1,6 +1,7 @@
 #include "message/message_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -10,20 +11,29 @@
 namespace boxferry {
 namespace {
 
-// First CR or LF in [p, end), or end. Eight bytes at a time: only a word holding a byte below 0x0E can
-// hold one, and only such words are looked at byte by byte.
+// First CR or LF in [p, end), or end. Eight bytes at a time: a byte equal to CR or LF shows as the high
+// bit of its place in HasByte's mask; bits can be set wrongly only above a byte that matches, so the
+// lowest one set is exact.
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+constexpr std::uint64_t HasByte(std::uint64_t word, unsigned char byte) {
+  const std::uint64_t x = word ^ (kOnes * byte);
+  return (x - kOnes) & ~x & kHighBits;
+}
+
 const char* FindLineEnd(const char* p, const char* end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-  while (end - p >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    if (((word - kOnes * 0x0E) & ~word & kHighBits) != 0) {
-      for (int i = 0; i < 8; ++i) {
-        if (p[i] == '\r' || p[i] == '\n') return p + i;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      // Only a word holding a byte below 0x0E can hold CR or LF: one cheap test for most words.
+      if (((word - kOnes * 0x0E) & ~word & kHighBits) != 0) {
+        const std::uint64_t found = HasByte(word, '\r') | HasByte(word, '\n');
+        if (found != 0) return p + std::countr_zero(found) / 8;
       }
+      p += 8;
     }
-    p += 8;
   }
   while (p < end && *p != '\r' && *p != '\n') ++p;
   return p;
