@@ -26,9 +26,9 @@ INI files with CR LF lines). Standard library only; the helpers come from tools/
 """
 import argparse
 import base64
-import importlib.util
 import json
 import os
+import runpy
 import sys
 import tempfile
 
@@ -36,16 +36,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 
 
-def _sample_module():
-    path = os.path.join(ROOT, "tools", "make-sample-store.py")
-    spec = importlib.util.spec_from_file_location("make_sample_store", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-
-
-_sample = _sample_module()
-sj, ew, jis, ini, differences = _sample.sj, _sample.ew, _sample.jis, _sample.ini, _sample.differences
+# The sample store's generator, run as a module for its helpers (its file name holds dashes).
+_sample = runpy.run_path(os.path.join(ROOT, "tools", "make-sample-store.py"), run_name="make_sample_store")
+sj, ew, jis, ini, differences = _sample["sj"], _sample["ew"], _sample["jis"], _sample["ini"], _sample["differences"]
 
 CR, CRLF = b"\r", b"\r\n"
 ACCOUNT = "壊れたメールの確認"
@@ -298,7 +291,7 @@ def layout():
 
 
 def write_store(out):
-    _sample.start_store(out, "Account1/Folder1.box/Entry.ini", "an edge store")
+    _sample["start_store"](out, "Account1/Folder1.box/Entry.ini", "an edge store")
     for entry in layout():
         path = os.path.join(out, *entry[0].split("/"))
         os.makedirs(path)
