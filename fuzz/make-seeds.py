@@ -55,7 +55,8 @@ def main():
                  b"charset=iso-2022-jp\r\nContent-Transfer-Encoding: binary\r\n\r\n\x93\xfa\rFrom x\r\n--b--\r\n",
                  b"X-Mozilla-Status: 0009\r\nSubject: old\r\n\r\nbody\r\n",
                  b"Subject : x\r\nFrom: y\r\n\r\nbody\r\n", b">From someone\r\nSubject: x\r\n\r\n",
-                 b"plain text without a header\r\nFrom here\r\n", b"S: x", b""]:
+                 b"plain text without a header\r\nFrom here\r\n", b"S: x", b"",
+                 b"Content-Transfer-Encoding:binary\n\n\r\r"]:
         put("message", data)
     for base in STORES:
         for path in sorted(base.rglob("*.ini")):
